@@ -1,0 +1,31 @@
+#include "app/download_impl.h"
+
+#include <curl/curl.h>
+
+#include "utility/log.h"
+#include "utility/ufile.h"
+
+bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
+  // Single-instance check: joins here with the window-message endpoint.
+
+  VEL_LOG(L"path %s", utility::ufile::moduleDir().c_str());
+
+  // CURL_GLOBAL_ALL: SSL and Win32 sockets.
+  curlReady_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+
+  // Identity from the file name and command line (DownloaderModel::init), then the
+  // instance handle for the model: join here with the identity work.
+  // Fonts and skin: join here with the skin store.
+  // Main window (showMainFrame), the window-message endpoint and the first events
+  // ("download_run", "run_downloader"): join here with the window and telemetry work.
+  (void)instance;
+  (void)commandLine;
+  return true;
+}
+
+void DownloadImpl::shutdown() {
+  // Hiding the main window, stopping the reporter and tearing down the model's workers,
+  // timers and queued tasks join here with the parts that own them.
+  if (curlReady_) curl_global_cleanup();
+  curlReady_ = false;
+}

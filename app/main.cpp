@@ -1,0 +1,55 @@
+// Process entry: prepares COM, Winsock, the data folder, the log and the window-thread
+// dispatcher, runs the application object and the message loop, then shuts down in order.
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+
+#include "app/download_impl.h"
+#include "core/main_thread_dispatcher.h"
+#include "utility/log.h"
+#include "utility/ufile.h"
+
+namespace {
+
+void runMessageLoop() {
+  MSG message;
+  // The skinned windows' keyboard pre-translation is offered each message first once the
+  // toolkit exists.
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
+  if (FAILED(CoInitialize(nullptr))) {
+    MessageBoxW(nullptr, L"error", L"error1", MB_OK);
+    return 0;
+  }
+  WSADATA winsock;
+  WSAStartup(MAKEWORD(2, 2), &winsock);
+
+  const std::wstring dataDir = utility::ufile::appDataDir() + L"\\veldownloader_en\\";
+  utility::ufile::makeDir(dataDir);
+
+  g_logSink = &logToFile;
+  MainThreadDispatcher::createInstance();
+  openLogFile(dataDir + L"downloader.log");
+  VEL_LOG(L"\r\n\r\n start run");
+
+  {
+    DownloadImpl application;
+    if (application.entrance(instance, commandLine)) runMessageLoop();
+    // Removing the language's private font joins here with the font installation.
+    application.shutdown();
+  }
+
+  // The log writer passes every 500 ms: give the last lines time to reach the file.
+  Sleep(1000);
+  CoUninitialize();
+  return 0;
+}

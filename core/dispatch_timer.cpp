@@ -1,0 +1,17 @@
+#include "core/dispatch_timer.h"
+
+#include "core/main_thread_dispatcher.h"
+
+bool DispatchTimer::start(UINT periodMilliseconds, RunablePtr task) {
+  MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance();
+  if (periodMilliseconds == 0 || !task || !dispatcher) return false;
+  stop();
+  id_ = dispatcher->setTimer(periodMilliseconds, task);
+  return id_ != 0;
+}
+
+void DispatchTimer::stop() {
+  if (id_ == 0) return;
+  if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->killTimer(id_);
+  id_ = 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// File and folder helpers. Failures are logged with the system error code and
+// reported by the return value.
+#include <string>
+
+namespace utility {
+namespace ufile {
+
+// Creates the folder and every missing parent; an existing folder is success.
+bool makeDir(const std::wstring& path);
+
+// The text after the last "\" (or, without one, the last "/"); without keepExtension,
+// cut before its last ".".
+std::wstring fileName(const std::wstring& path, bool keepExtension);
+
+// Everything up to and including the last separator, after dropping one trailing separator.
+std::wstring parentDir(const std::wstring& path);
+
+// The folder of the running executable, ending in "\".
+std::wstring moduleDir();
+
+// The current user's roaming application-data folder, without a trailing separator.
+std::wstring appDataDir();
+
+}  // namespace ufile
+}  // namespace utility
