@@ -53,6 +53,8 @@ void LogWriter::append(std::string line) {
 bool LogWriter::waitUntilWritten(unsigned timeoutMilliseconds) {
   std::unique_lock<std::mutex> lock(mutex_);
   uint64_t target = appended_;
+  if (flushed_ >= target) return true;
+  flushRequested_ = true;
   wake_.notify_one();
   return written_.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
                            [&] { return flushed_ >= target; });
@@ -109,7 +111,8 @@ void LogWriter::threadMain() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     wake_.wait_for(lock, std::chrono::milliseconds(limits_.passMilliseconds),
-                   [&] { return stopping_ || pending_.size() >= limits_.pendingCap; });
+                   [&] { return stopping_ || flushRequested_ || pending_.size() >= limits_.pendingCap; });
+    flushRequested_ = false;
     // Take the pending text and write it without the lock, so callers never wait for the disk.
     std::string text;
     text.swap(pending_);

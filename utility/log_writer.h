@@ -54,6 +54,7 @@ class LogWriter {
   uint64_t appended_ = 0;  // lines accepted, under mutex_
   uint64_t flushed_ = 0;   // lines in the file, under mutex_
   bool stopping_ = false;
+  bool flushRequested_ = false;  // under mutex_
   utility::UniqueHandle file_;  // the writer thread's alone
   std::thread thread_;
 };
