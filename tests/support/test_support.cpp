@@ -113,7 +113,7 @@ long ChildProcess::waitForExit(DWORD timeoutMilliseconds) {
 }
 
 void ChildProcess::kill() {
-  if (process_) {
+  if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
     TerminateProcess(process_.get(), 1);
     WaitForSingleObject(process_.get(), 5000);
   }

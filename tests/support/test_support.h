@@ -28,6 +28,12 @@ void pumpFor(DWORD milliseconds);
 
 class ChildProcess {
  public:
+  ChildProcess() = default;
+  // A child still running when its test ends is ended, so no test leaves one behind.
+  ~ChildProcess() { kill(); }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
   // Starts exe with the given argument text; working folder defaults to the exe's own.
   bool start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir = L"");
   // The exit code, or -1 when it had not ended within the time.
