@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include "model/downloader_model.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
@@ -13,19 +14,20 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   // CURL_GLOBAL_ALL: SSL and Win32 sockets.
   curlReady_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
 
-  // Identity from the file name and command line (DownloaderModel::init), then the
-  // instance handle for the model: join here with the identity work.
+  DownloaderModel* model = DownloaderModel::instance();
+  model->init(commandLine);
+  model->setInstanceHandle(instance);
+
   // Fonts and skin: join here with the skin store.
   // Main window (showMainFrame), the window-message endpoint and the first events
   // ("download_run", "run_downloader"): join here with the window and telemetry work.
-  (void)instance;
-  (void)commandLine;
   return true;
 }
 
 void DownloadImpl::shutdown() {
   // Hiding the main window, stopping the reporter and tearing down the model's workers,
   // timers and queued tasks join here with the parts that own them.
+  DownloaderModel::destroyInstance();
   if (curlReady_) curl_global_cleanup();
   curlReady_ = false;
 }

@@ -53,3 +53,63 @@ TEST(InstallerRun, AppendsToAnExistingLog) {
   EXPECT_EQ(0u, log.find("earlier run\r\n"));
   EXPECT_NE(std::string::npos, log.find("\r\n\r\n start run\r\n"));
 }
+
+namespace {
+
+// The log lines of the newest run, each without its header.
+std::vector<std::string> lastRunMessages() {
+  std::vector<std::string> lines = splitLines(readFile(dataDir() + L"downloader.log"));
+  size_t start = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] == " start run") start = i + 1;
+  }
+  std::vector<std::string> messages;
+  for (size_t i = start; i < lines.size(); ++i) {
+    size_t colon = lines[i].find("):");
+    messages.push_back(colon == std::string::npos ? lines[i] : lines[i].substr(colon + 2));
+  }
+  return messages;
+}
+
+bool contains(const std::vector<std::string>& messages, const std::string& expected) {
+  for (const std::string& m : messages) {
+    if (m == expected) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(InstallerRun, IdentityComesFromItsOwnFileName) {
+  struct Case {
+    const wchar_t* name;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {L"VelPlayer9_ens_1203_x",
+       {"DownloaderModel exe filename= VelPlayer9_ens_1203_x", "type: VelPlayer9, package:, openID:1203 google id ",
+        "model. type: VelPlayer9, language ens package:, openID:1203", "openid is 1203, package is ", "ad id : Downloader"}},
+      {L"VELPLAYER64_de_2500_x",
+       {"type: VELPLAYER64, package:, openID:2500 google id ", "player is 64", "openid is 2500, package is ",
+        "read from reg: path is ", "ad id : VelPlayer Installer_200"}},
+      {L"velplayer64_vn_com.example.game_1500_gclid_abc_1",
+       {"type: velplayer64, package:com.example.game, openID:1500 google id gclid_abc",
+        "model. type: velplayer64, language vn package:com.example.game, openID:1500",
+        "openid is 1500, package is com.example.game", "ad id : Downloader"}},
+  };
+  std::wstring dir = makeTempDir(L"identity");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+    std::wstring exe = dir + c.name + L".exe";
+    ASSERT_TRUE(CopyFileW((binDir() + L"VelPlayerInstaller.exe").c_str(), exe.c_str(), FALSE));
+    ChildProcess child;
+    ASSERT_TRUE(child.start(exe, L""));
+    ASSERT_TRUE(endMessageLoop(child));
+    ASSERT_EQ(0, child.waitForExit(20000));
+    std::vector<std::string> messages = lastRunMessages();
+    for (const std::string& line : c.expected) EXPECT_TRUE(contains(messages, line)) << line;
+    bool pathLine = false;
+    for (const std::string& m : messages) pathLine = pathLine || m.find("get install path from MaxFreeSpace: ") == 0;
+    EXPECT_TRUE(pathLine);
+  }
+  removeTree(dir);
+}
