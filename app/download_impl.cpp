@@ -3,8 +3,15 @@
 #include <curl/curl.h>
 
 #include "model/downloader_model.h"
+#include "skin/fonts.h"
+#include "skin/language_table.h"
+#include "skin/skin_files.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
+
+namespace {
+constexpr UINT kSkinArchiveId = 129;
+}  // namespace
 
 bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   // Single-instance check: joins here with the window-message endpoint.
@@ -18,7 +25,13 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   model->init(commandLine);
   model->setInstanceHandle(instance);
 
-  // Fonts and skin: join here with the skin store.
+  installFonts(instance, model->languageRecord());
+
+  setSkinInstance(instance);
+  setCurrentLanguage(model->localeName(), L"en_US");
+  setResourceFolder(skinInstanceFolder() + L"skin");
+  loadSkinArchive(kSkinArchiveId, L"multi_language.tsv");
+
   // Main window (showMainFrame), the window-message endpoint and the first events
   // ("download_run", "run_downloader"): join here with the window and telemetry work.
   return true;

@@ -8,6 +8,8 @@
 
 #include "app/download_impl.h"
 #include "core/main_thread_dispatcher.h"
+#include "model/downloader_model.h"
+#include "skin/fonts.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
@@ -44,7 +46,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
   {
     DownloadImpl application;
     if (application.entrance(instance, commandLine)) runMessageLoop();
-    // Removing the language's private font joins here with the font installation.
+    removeInstalledFont(DownloaderModel::instance()->languageRecord());
     application.shutdown();
   }
 

@@ -2,9 +2,12 @@
 
 #include <cwctype>
 
+#include <pugixml.hpp>
+
 #include "model/config_imp.h"
 #include "model/identity.h"
 #include "utility/disk.h"
+#include "utility/encoding.h"
 #include "utility/log.h"
 #include "utility/reg_key.h"
 #include "utility/ufile.h"
@@ -151,4 +154,27 @@ void DownloaderModel::switchToPlayer4() {
   _calcInstallPath();
   // The 4.0 variant's version and addresses from the player address document are adopted
   // here once the service documents are read.
+}
+
+bool DownloaderModel::loadLanguage(const std::wstring& bundleText) {
+  VEL_LOG(L"load language length %d", static_cast<int>(bundleText.size()));
+  std::string utf8 = utility::toUtf8(bundleText);
+  pugi::xml_document document;
+  pugi::xml_parse_result parsed = document.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8);
+  if (!parsed) {
+    VEL_LOG(L"language load from string error. length:%d, error:%d", static_cast<int>(bundleText.size()),
+            static_cast<int>(GetLastError()));
+    return false;
+  }
+  pugi::xml_node root = document.document_element();
+  if (!root) {
+    VEL_LOG(L"load language error. root is null");
+    return false;
+  }
+  for (pugi::xml_node child : root.children("String")) {
+    std::wstring id = utility::fromUtf8(child.attribute("id").value());
+    std::wstring text = utility::fromUtf8(child.text().get());
+    if (!id.empty() && !text.empty()) bundle_[id] = text;
+  }
+  return true;
 }

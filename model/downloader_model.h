@@ -3,6 +3,7 @@
 // (variant, region, language, channel, game requests) and where it proposes to install.
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ class DownloaderModel {
   bool recommendedIsSsd() const { return recommendedIsSsd_; }
   HINSTANCE instanceHandle() const { return instanceHandle_; }
   void setInstanceHandle(HINSTANCE instance) { instanceHandle_ = instance; }
+  // Reads a string bundle (StringBundle/String id=... XML) into the bundle map.
+  bool loadLanguage(const std::wstring& bundleText);
+  const std::map<std::wstring, std::wstring>& bundleStrings() const { return bundle_; }
+
   const std::wstring& analyticsMeasurementId() const { return analyticsMeasurementId_; }
   const std::wstring& analyticsApiSecret() const { return analyticsApiSecret_; }
 
@@ -54,6 +59,7 @@ class DownloaderModel {
   std::wstring localeName_;
   LanguageRecord languageRecord_;
   std::vector<GameRecord> games_;
+  std::map<std::wstring, std::wstring> bundle_;
   // Held here until the analytics client that sends with them exists.
   std::wstring analyticsMeasurementId_;
   std::wstring analyticsApiSecret_;
