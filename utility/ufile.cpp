@@ -2,11 +2,39 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include "utility/log.h"
 
 namespace utility {
 namespace ufile {
+
+bool exists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
+
+bool moveFile(const std::wstring& from, const std::wstring& to, unsigned long flags) {
+  if (MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
+  VEL_LOG(L"move file from [ %s ] to [ %s ] flag = %d failed! error = %d.", from.c_str(), to.c_str(),
+          static_cast<int>(flags), static_cast<int>(GetLastError()));
+  return false;
+}
+
+bool removeFile(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) return true;
+  VEL_LOG(L"removeFile file from [ %s ] error = %d.", path.c_str(), static_cast<int>(GetLastError()));
+  return false;
+}
+
+bool fileSize(const std::wstring& path, int64_t& size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER value = {};
+  BOOL measured = GetFileSizeEx(file, &value);
+  CloseHandle(file);
+  if (!measured) return false;
+  size = value.QuadPart;
+  return true;
+}
 
 bool makeDir(const std::wstring& path) {
   int result = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);

@@ -10,16 +10,21 @@ itself or by arming a fault for the next requests to a path through /_control/ar
   service.py serve --port P --state DIR   run in the foreground
 
 Faults ("fault=" query parameter or armed): close_after (bytes=N), ignore_range,
-status (code=404|500..., with an HTML body), no_length, short_body (bytes=N sent of the
+status (code=404|500..., with an HTML body), no_length (or no_length=1 beside another fault), short_body (bytes=N sent of the
 announced length), redirect (to=PATH), redirect_loop, trickle (bytes=N per delay_ms=M),
 hold (delay_ms=M before answering).
+
+When the openssl command exists, the same service also answers https on port + 1 with a
+self-signed certificate made at start; /_control/tls tells the port (0 without it).
 """
 
 import argparse
 import http.server
 import json
 import os
+import shutil
 import signal
+import ssl
 import socket
 import socketserver
 import subprocess
@@ -198,7 +203,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Accept-Ranges", "bytes")
         if status == 206:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, size))
-        if kind == "no_length":
+        if kind == "no_length" or (fault or {}).get("no_length") == "1":
             self.send_header("Connection", "close")
             self.close_connection = True
         else:
@@ -244,6 +249,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send_json(200, {"armed": count})
         if path == "/_control/requests":
             return self.send_json(200, self.state.snapshot())
+        if path == "/_control/tls":
+            return self.send_json(200, {"port": getattr(self.server, "tls_port", 0)})
         if path == "/_control/reset":
             self.state.reset()
             return self.send_json(200, {"reset": True})
@@ -260,10 +267,40 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
 
+def make_self_signed(folder):
+    """A throwaway key and certificate for 127.0.0.1, or None without openssl."""
+    if not shutil.which("openssl"):
+        return None
+    key, cert = os.path.join(folder, "tls.key"), os.path.join(folder, "tls.crt")
+    result = subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                             "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return (cert, key) if result.returncode == 0 else None
+
+
+def start_tls(port, state, folder):
+    pair = make_self_signed(folder)
+    if not pair:
+        return None
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(*pair)
+    server = Server(("127.0.0.1", port), Handler)
+    server.state = state
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
+    return server
+
+
 def serve(port, folder):
     os.makedirs(os.path.join(folder, "files"), exist_ok=True)
+    state = State(folder)
+    try:
+        tls = start_tls(port + 1, state, folder)
+    except OSError:
+        tls = None
     server = Server(("127.0.0.1", port), Handler)
-    server.state = State(folder)
+    server.state = state
+    server.tls_port = port + 1 if tls else 0
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
     server.serve_forever(poll_interval=0.2)
 

@@ -1,0 +1,301 @@
+#include "model/vel_curl_downloader.h"
+
+// The progress callback of the double-valued interface is the one this client uses.
+#define CURL_DISABLE_DEPRECATION
+#include <curl/curl.h>
+
+#define SECURITY_WIN32
+#include <wincrypt.h>
+#include <security.h>
+#include <schannel.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "utility/encoding.h"
+#include "utility/log.h"
+
+namespace {
+
+constexpr long kConnectTimeoutMs = 4000;
+constexpr long kMemoryTimeoutMs = 8000;
+constexpr long kFileTimeoutMs = 30 * 60 * 1000;
+constexpr curl_off_t kMaxReceiveBytesPerSecond = 20 * 1024 * 1024;
+constexpr DWORD kProgressIntervalMs = 1000;
+
+struct EasyHandle {
+  CURL* handle = curl_easy_init();
+  ~EasyHandle() {
+    if (handle) curl_easy_cleanup(handle);
+  }
+};
+
+struct HeaderList {
+  curl_slist* list = nullptr;
+  ~HeaderList() { curl_slist_free_all(list); }
+  bool append(const std::string& line) {
+    curl_slist* grown = curl_slist_append(list, line.c_str());
+    if (!grown) return false;
+    list = grown;
+    return true;
+  }
+};
+
+struct ChunkGuard {
+  VelCurlDownloader::MemoryChunk chunk;
+  ~ChunkGuard() { free(chunk.memory); }
+};
+
+// The host name the current request goes to (after redirects), as UTF-16.
+std::wstring requestHost(CURL* curl) {
+  char* effective = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective) != CURLE_OK || !effective) return std::wstring();
+  CURLU* parsed = curl_url();
+  if (!parsed) return std::wstring();
+  std::wstring host;
+  char* part = nullptr;
+  if (curl_url_set(parsed, CURLUPART_URL, effective, 0) == CURLUE_OK &&
+      curl_url_get(parsed, CURLUPART_HOST, &part, 0) == CURLUE_OK && part) {
+    host = utility::fromUtf8(part);
+    curl_free(part);
+  }
+  curl_url_cleanup(parsed);
+  if (host.size() > 2 && host.front() == L'[' && host.back() == L']') host = host.substr(1, host.size() - 2);
+  return host;
+}
+
+// Checks the server certificate of a TLS connection once more with the system's chain
+// engine and SSL policy before any request is sent: not every Schannel provider
+// validates on its own (Wine's does not). Plain connections pass untouched.
+int verifyPeerBeforeRequest(void* easy, char*, char*, int, int) {
+  CURL* curl = static_cast<CURL*>(easy);
+  curl_tlssessioninfo* session = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_TLS_SSL_PTR, &session) != CURLE_OK || !session ||
+      session->backend != CURLSSLBACKEND_SCHANNEL || !session->internals) {
+    return CURL_PREREQFUNC_OK;
+  }
+  PCCERT_CONTEXT certificate = nullptr;
+  if (QueryContextAttributesW(static_cast<CtxtHandle*>(session->internals), SECPKG_ATTR_REMOTE_CERT_CONTEXT,
+                              &certificate) != SEC_E_OK ||
+      !certificate) {
+    VEL_LOG(L"certificate check failed %d", -1);
+    return CURL_PREREQFUNC_ABORT;
+  }
+  CERT_CHAIN_PARA chainPara = {};
+  chainPara.cbSize = sizeof(chainPara);
+  PCCERT_CHAIN_CONTEXT chain = nullptr;
+  DWORD policyError = static_cast<DWORD>(CERT_E_CHAINING);
+  if (CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr, &chain)) {
+    std::wstring host = requestHost(curl);
+    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
+    ssl.cbSize = sizeof(ssl);
+    ssl.dwAuthType = AUTHTYPE_SERVER;
+    ssl.pwszServerName = &host[0];
+    CERT_CHAIN_POLICY_PARA policyPara = {};
+    policyPara.cbSize = sizeof(policyPara);
+    policyPara.pvExtraPolicyPara = &ssl;
+    CERT_CHAIN_POLICY_STATUS status = {};
+    status.cbSize = sizeof(status);
+    if (CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &status)) {
+      policyError = status.dwError;
+    }
+    CertFreeCertificateChain(chain);
+  }
+  CertFreeCertificateContext(certificate);
+  if (policyError == 0) return CURL_PREREQFUNC_OK;
+  VEL_LOG(L"certificate check failed %d", static_cast<int>(policyError));
+  return CURL_PREREQFUNC_ABORT;
+}
+
+// Options every transfer shares. TLS peers are verified against the system's roots;
+// a revocation server that cannot be reached does not fail the transfer.
+void setCommonOptions(CURL* curl, const std::string& url, long timeoutMs) {
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+  curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, &verifyPeerBeforeRequest);
+  curl_easy_setopt(curl, CURLOPT_PREREQDATA, curl);
+  curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+}
+
+std::wstring wide(const char* text) { return utility::fromAnsi(text ? text : ""); }
+
+// Grows the chunk to exactly its size plus the new bytes; 0 makes libcurl abort.
+size_t appendToChunk(void* contents, size_t bytes, VelCurlDownloader::MemoryChunk* chunk, bool& outOfMemory) {
+  outOfMemory = false;
+  uint64_t wanted = static_cast<uint64_t>(chunk->size) + bytes;
+  void* grown = nullptr;
+  if (wanted <= UINT32_MAX) grown = realloc(chunk->memory, static_cast<size_t>(wanted == 0 ? 1 : wanted));
+  if (!grown) {
+    outOfMemory = true;
+    return 0;
+  }
+  chunk->memory = static_cast<char*>(grown);
+  if (bytes) memcpy(chunk->memory + chunk->size, contents, bytes);
+  chunk->size = static_cast<uint32_t>(wanted);
+  return bytes;
+}
+
+}  // namespace
+
+size_t VelCurlDownloader::WriteMemoryCallback(void* contents, size_t size, size_t count, void* chunk) {
+  bool outOfMemory = false;
+  size_t written = appendToChunk(contents, size * count, static_cast<MemoryChunk*>(chunk), outOfMemory);
+  if (outOfMemory) VEL_LOG(L"not enough memory error %d", static_cast<int>(GetLastError()));
+  return written;
+}
+
+size_t VelCurlDownloader::WriteMemoryCallbackPost(void* contents, size_t size, size_t count, void* chunk) {
+  bool outOfMemory = false;
+  size_t written = appendToChunk(contents, size * count, static_cast<MemoryChunk*>(chunk), outOfMemory);
+  if (outOfMemory) VEL_LOG(L"not enough memory error %d", static_cast<int>(GetLastError()));
+  return written;
+}
+
+size_t VelCurlDownloader::WriteFileCallback(void* contents, size_t size, size_t count, void* record) {
+  size_t bytes = size * count;
+  if (bytes == 0) return 0;
+  if (bytes > MAXDWORD) return 0;
+  DWORD written = 0;
+  HANDLE file = static_cast<FileTransferRecord*>(record)->file;
+  if (!WriteFile(file, contents, static_cast<DWORD>(bytes), &written, nullptr) || written != bytes) return 0;
+  return bytes;
+}
+
+int VelCurlDownloader::ProgressCallback(void* data, double total, double now, double, double) {
+  ProgressRecord* record = static_cast<ProgressRecord*>(data);
+  if ((total > -0.1 && total < 0.1) || !record->progress) return 0;
+  double offset = static_cast<double>(record->resumeOffset);
+  int percent = static_cast<int>((offset + now) / (offset + total) * 100.0);
+  DWORD tick = GetTickCount();
+  if (tick - record->lastReportTick <= kProgressIntervalMs) return 0;
+  // Completion is announced by the caller, not by progress.
+  if (percent == 100) return 0;
+  record->lastReportTick = tick;
+  record->progress(percent);
+  return 0;
+}
+
+bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out) {
+  VEL_LOG(L"VelCurlDownloader::downloadMemory start");
+  EasyHandle curl;
+  if (!curl.handle) {
+    VEL_LOG(L"curl init error");
+    return false;
+  }
+  ChunkGuard chunk;
+  curl_easy_setopt(curl.handle, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteMemoryCallback);
+  curl_easy_setopt(curl.handle, CURLOPT_WRITEDATA, &chunk.chunk);
+  setCommonOptions(curl.handle, url, kMemoryTimeoutMs);
+  VEL_LOG(L"1111111111111111111111");
+  CURLcode result = curl_easy_perform(curl.handle);
+  if (result != CURLE_OK) {
+    VEL_LOG(L"curl download error %s %s", wide(curl_easy_strerror(result)).c_str(), wide(url.c_str()).c_str());
+    return false;
+  }
+  VEL_LOG(L"curl download sucess %d", static_cast<int>(chunk.chunk.size));
+  out.assign(chunk.chunk.memory ? chunk.chunk.memory : "", chunk.chunk.size);
+  return true;
+}
+
+bool VelCurlDownloader::postRequest(const std::string& body, std::string& response, const std::string& url,
+                                    const std::vector<std::string>& headers) {
+  VEL_LOG(L"VelCurlDownloader::postRequest start %s", wide(url.c_str()).c_str());
+  EasyHandle curl;
+  if (!curl.handle) {
+    VEL_LOG(L"curl init error");
+    return false;
+  }
+  HeaderList list;
+  bool headersBuilt = list.append("Content-Type:application/json;charset=UTF-8");
+  for (const std::string& line : headers) headersBuilt = headersBuilt && list.append(line);
+  if (!headersBuilt) {
+    VEL_LOG(L"curl init error");
+    return false;
+  }
+  std::string utf8 = utility::toUtf8(utility::fromAnsi(body));
+  ChunkGuard chunk;
+  curl_easy_setopt(curl.handle, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteMemoryCallbackPost);
+  curl_easy_setopt(curl.handle, CURLOPT_WRITEDATA, &chunk.chunk);
+  curl_easy_setopt(curl.handle, CURLOPT_HTTPHEADER, list.list);
+  curl_easy_setopt(curl.handle, CURLOPT_POST, 1L);
+  curl_easy_setopt(curl.handle, CURLOPT_POSTFIELDS, utf8.c_str());
+  curl_easy_setopt(curl.handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(utf8.size()));
+  setCommonOptions(curl.handle, url, kMemoryTimeoutMs);
+  CURLcode result = curl_easy_perform(curl.handle);
+  if (result != CURLE_OK) {
+    VEL_LOG(L"curl download error %s %s", wide(curl_easy_strerror(result)).c_str(), wide(url.c_str()).c_str());
+    return false;
+  }
+  response.assign(chunk.chunk.memory ? chunk.chunk.memory : "", chunk.chunk.size);
+  return true;
+}
+
+bool VelCurlDownloader::downloadFile(const std::string& path, const std::string& url, const Progress& progress) {
+  VEL_LOG(L"VelCurlDownloader::downloadfile start");
+  int64_t existing = 0;
+  HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(probe, &size)) existing = size.QuadPart;
+    CloseHandle(probe);
+  }
+
+  FileTransferRecord record;
+  if (existing <= 0) {
+    existing = 0;
+    record.file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  } else {
+    record.file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (record.file != INVALID_HANDLE_VALUE) {
+      LARGE_INTEGER zero = {};
+      SetFilePointerEx(record.file, zero, nullptr, FILE_END);
+    }
+  }
+  if (record.file == INVALID_HANDLE_VALUE) {
+    VEL_LOG(L"open file error  error:%d %s", static_cast<int>(GetLastError()), wide(path.c_str()).c_str());
+    return false;
+  }
+  transfer_ = &record;
+  struct Finish {
+    VelCurlDownloader* self;
+    ~Finish() {
+      CloseHandle(self->transfer_->file);
+      self->transfer_ = nullptr;
+    }
+  } finish{this};
+
+  ProgressRecord progressRecord;
+  progressRecord.resumeOffset = existing;
+  progressRecord.progress = progress;
+
+  EasyHandle curl;
+  if (!curl.handle) {
+    VEL_LOG(L"curl init error");
+    return false;
+  }
+  if (existing > 0) curl_easy_setopt(curl.handle, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(existing));
+  curl_easy_setopt(curl.handle, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteFileCallback);
+  curl_easy_setopt(curl.handle, CURLOPT_WRITEDATA, transfer_);
+  curl_easy_setopt(curl.handle, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(curl.handle, CURLOPT_MAX_RECV_SPEED_LARGE, kMaxReceiveBytesPerSecond);
+  curl_easy_setopt(curl.handle, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl.handle, CURLOPT_PROGRESSDATA, &progressRecord);
+  curl_easy_setopt(curl.handle, CURLOPT_PROGRESSFUNCTION, &VelCurlDownloader::ProgressCallback);
+  setCommonOptions(curl.handle, url, kFileTimeoutMs);
+  CURLcode result = curl_easy_perform(curl.handle);
+  if (result != CURLE_OK) {
+    VEL_LOG(L"curl download error %s %s", wide(curl_easy_strerror(result)).c_str(), wide(url.c_str()).c_str());
+    return false;
+  }
+  VEL_LOG(L"curl download  file sucess");
+  return true;
+}

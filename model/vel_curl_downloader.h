@@ -1,0 +1,55 @@
+#pragma once
+// The installer's thin layer over libcurl's easy interface: a GET into memory, a JSON
+// POST, and a file download with resume and percentage progress. Every call is
+// synchronous and uses its own easy handle; libcurl's global set-up belongs to the
+// application object. Texts (URLs, paths, bodies) are in the system ANSI code page.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class VelCurlDownloader {
+ public:
+  using Progress = std::function<void(int percent)>;
+
+  // The open target file of a running downloadFile.
+  struct FileTransferRecord {
+    HANDLE file = INVALID_HANDLE_VALUE;
+  };
+
+  // Progress state handed to libcurl; the callable may be empty.
+  struct ProgressRecord {
+    DWORD lastReportTick = 0;
+    int64_t resumeOffset = 0;
+    Progress progress;
+  };
+
+  // A growing response buffer, exactly as large as the bytes received.
+  struct MemoryChunk {
+    char* memory = nullptr;
+    uint32_t size = 0;
+  };
+
+  VelCurlDownloader() = default;
+  VelCurlDownloader(const VelCurlDownloader&) = delete;
+  VelCurlDownloader& operator=(const VelCurlDownloader&) = delete;
+
+  // GET url; on success out receives the body (whatever the HTTP status) and the result is true.
+  static bool downloadMemory(const std::string& url, std::string& out);
+  // POST body (ANSI, sent as UTF-8) with the JSON content type and the extra header lines.
+  static bool postRequest(const std::string& body, std::string& response, const std::string& url,
+                          const std::vector<std::string>& headers);
+  // Downloads url into path, continuing a non-empty file; progress gets whole percentages,
+  // at most about once a second, never 100.
+  bool downloadFile(const std::string& path, const std::string& url, const Progress& progress);
+
+  static size_t WriteMemoryCallback(void* contents, size_t size, size_t count, void* chunk);
+  static size_t WriteMemoryCallbackPost(void* contents, size_t size, size_t count, void* chunk);
+  static size_t WriteFileCallback(void* contents, size_t size, size_t count, void* record);
+  static int ProgressCallback(void* record, double total, double now, double uploadTotal, double uploadNow);
+
+ private:
+  FileTransferRecord* transfer_ = nullptr;
+};

@@ -1,0 +1,192 @@
+// The curl client against the loopback stand-in, for real.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+
+#include <utility>
+#include <vector>
+
+#include "model/vel_curl_downloader.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/standin_http.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+class CurlTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_ALL); }
+  static void TearDownTestSuite() { curl_global_cleanup(); }
+  void SetUp() override {
+    ASSERT_TRUE(resetStandin());
+    dir_ = makeTempDir(L"curltest");
+  }
+  void TearDown() override { removeTree(dir_); }
+  static std::string url(const std::wstring& path) { return narrow(standinUrl(path)); }
+  std::wstring dir_;
+};
+
+TEST_F(CurlTest, ErrorPageIsACompletedTransfer) {
+  std::string page;
+  ASSERT_TRUE(VelCurlDownloader::downloadMemory(url(L"/gen/10?fault=status&code=404"), page));
+  EXPECT_NE(std::string::npos, page.find("<h1>404</h1>")) << page;
+
+  std::wstring path = dir_ + L"page.html";
+  VelCurlDownloader downloader;
+  ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/10?fault=status&code=404"), nullptr));
+  EXPECT_EQ(page, readFile(path));
+}
+
+TEST_F(CurlTest, FailedMemoryDownloadLeavesOutputAndLogsTheError) {
+  LogCapture log;
+  std::string out = "untouched";
+  std::string closedPort = "http://127.0.0.1:1/health";
+  EXPECT_FALSE(VelCurlDownloader::downloadMemory(closedPort, out));
+  EXPECT_EQ("untouched", out);
+  std::wstring line = log.find(L"curl download error ");
+  EXPECT_NE(std::wstring::npos, line.find(L"http://127.0.0.1:1/health")) << line;
+
+  VelCurlDownloader downloader;
+  EXPECT_FALSE(downloader.downloadFile(narrow(dir_ + L"x.bin"), closedPort, nullptr));
+}
+
+TEST_F(CurlTest, MemoryRequestTimesOutAfterEightSeconds) {
+  LogCapture log;
+  std::string out;
+  DWORD started = GetTickCount();
+  EXPECT_FALSE(VelCurlDownloader::downloadMemory(url(L"/health?fault=hold&delay_ms=12000"), out));
+  DWORD elapsed = GetTickCount() - started;
+  EXPECT_GE(elapsed, 7500u);
+  EXPECT_LT(elapsed, 11000u);
+  EXPECT_FALSE(log.find(L"curl download error ").empty());
+}
+
+TEST_F(CurlTest, ResumeAppendsFromTheFileSizeAndAnEmptyFileStartsOver) {
+  const size_t size = 300000;
+  struct Case {
+    size_t present;
+    const char* expectedRange;  // null: no Range header
+  } cases[] = {{100000, "bytes=100000-"}, {0, nullptr}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(resetStandin());
+    std::wstring path = dir_ + L"resume" + std::to_wstring(c.present) + L".bin";
+    ASSERT_TRUE(writeFile(path, generatedBytes(0, c.present)));
+    VelCurlDownloader downloader;
+    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr)) << c.present;
+    EXPECT_TRUE(readFile(path) == generatedBytes(0, size)) << c.present;
+    std::vector<RecordedRequest> requests = standinRequests();
+    ASSERT_EQ(1u, requests.size());
+    const std::string* range = requests[0].header("Range");
+    if (c.expectedRange) {
+      ASSERT_NE(nullptr, range);
+      EXPECT_EQ(c.expectedRange, *range);
+    } else {
+      EXPECT_EQ(nullptr, range) << *range;
+    }
+    EXPECT_EQ(nullptr, requests[0].header("User-Agent"));
+  }
+}
+
+TEST_F(CurlTest, ProgressCountsPresentBytesAndSkipsUnknownTotalsAndCompletion) {
+  std::vector<int> reports;
+  VelCurlDownloader::ProgressRecord record;
+  record.progress = [&](int percent) { reports.push_back(percent); };
+  record.resumeOffset = 50;
+
+  // Half present, a tenth of the rest received.
+  VelCurlDownloader::ProgressCallback(&record, 50, 5, 0, 0);
+  ASSERT_EQ(std::vector<int>{55}, reports);
+  // Within the second after a report: nothing.
+  VelCurlDownloader::ProgressCallback(&record, 50, 25, 0, 0);
+  EXPECT_EQ(1u, reports.size());
+
+  record.lastReportTick = GetTickCount() - 5000;
+  VelCurlDownloader::ProgressCallback(&record, 0.05, 0, 0, 0);  // no total yet
+  VelCurlDownloader::ProgressCallback(&record, 50, 50, 0, 0);   // 100: left to the caller
+  EXPECT_EQ(1u, reports.size());
+  VelCurlDownloader::ProgressCallback(&record, 50, 49, 0, 0);  // 100 did not use up the second
+  EXPECT_EQ((std::vector<int>{55, 99}), reports);
+
+  VelCurlDownloader::ProgressRecord empty;
+  EXPECT_EQ(0, VelCurlDownloader::ProgressCallback(&empty, 50, 5, 0, 0));
+}
+
+TEST_F(CurlTest, ProgressDuringASlowTransferIsThrottledAndNeverComplete) {
+  struct Case {
+    const wchar_t* path;
+    bool expectReports;
+  } cases[] = {
+      {L"/gen/409600?fault=trickle&bytes=16384&delay_ms=130", true},
+      {L"/gen/409600?fault=trickle&bytes=16384&delay_ms=130&no_length=1", false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::pair<DWORD, int>> reports;
+    std::wstring path = dir_ + L"slow.bin";
+    DeleteFileW(path.c_str());
+    VelCurlDownloader downloader;
+    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(c.path),
+                                        [&](int percent) { reports.emplace_back(GetTickCount(), percent); }));
+    EXPECT_EQ(409600u, readFile(path).size());
+    if (!c.expectReports) {
+      EXPECT_TRUE(reports.empty()) << c.path;
+      continue;
+    }
+    ASSERT_GE(reports.size(), 2u) << c.path;
+    for (size_t i = 0; i < reports.size(); ++i) {
+      EXPECT_LT(reports[i].second, 100);
+      if (i > 0) {
+        EXPECT_GE(reports[i].first - reports[i - 1].first, 1000u);
+        EXPECT_GE(reports[i].second, reports[i - 1].second);
+      }
+    }
+  }
+}
+
+TEST_F(CurlTest, PostSendsTheBodyWithTheJsonTypeAndTheExtraLinesInOrder) {
+  struct Case {
+    std::string body;
+    std::vector<std::string> headers;
+  } cases[] = {{"", {}}, {"{\"a\":1}", {"X-First: 1", "X-Second: 2"}}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(resetStandin());
+    std::string response;
+    ASSERT_TRUE(VelCurlDownloader::postRequest(c.body, response, url(L"/health"), c.headers));
+    EXPECT_EQ("ok", response);
+    std::vector<RecordedRequest> requests = standinRequests();
+    ASSERT_EQ(1u, requests.size());
+    const RecordedRequest& request = requests[0];
+    EXPECT_EQ("POST", request.method);
+    EXPECT_EQ(c.body, request.body);
+    ASSERT_NE(nullptr, request.header("Content-Type"));
+    EXPECT_EQ("application/json;charset=UTF-8", *request.header("Content-Type"));
+    ASSERT_NE(nullptr, request.header("Content-Length"));
+    EXPECT_EQ(std::to_string(c.body.size()), *request.header("Content-Length"));
+    std::vector<std::string> extra;
+    for (const auto& header : request.headers) {
+      if (header.first.compare(0, 2, "X-") == 0) extra.push_back(header.first + ": " + header.second);
+    }
+    EXPECT_EQ(c.headers, extra);
+  }
+}
+
+TEST_F(CurlTest, SelfSignedCertificateIsRefused) {
+  int port = standinTlsPort();
+  if (port == 0) GTEST_SKIP() << "the stand-in has no https (no openssl command)";
+  LogCapture log;
+  std::string https = "https://127.0.0.1:" + std::to_string(port);
+  std::string out;
+  EXPECT_FALSE(VelCurlDownloader::downloadMemory(https + "/health", out));
+  std::string response;
+  EXPECT_FALSE(VelCurlDownloader::postRequest("{}", response, https + "/health", {}));
+  VelCurlDownloader downloader;
+  EXPECT_FALSE(downloader.downloadFile(narrow(dir_ + L"tls.bin"), https + "/gen/1000", nullptr));
+  EXPECT_FALSE(log.find(L"curl download error ").empty());
+  std::wstring check = log.find(L"certificate check failed ");
+  // CERT_E_UNTRUSTEDROOT: the check saw the certificate itself.
+  EXPECT_EQ(L"certificate check failed -2146762487", check);
+  EXPECT_TRUE(standinRequests().empty()) << "a request got through the refused handshake";
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+// What the stand-in serves and what it saw: the bytes of its generated files and the
+// requests it recorded, for the HTTP tests.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+// The bytes of the stand-in's /gen/<size> file from offset start.
+std::string generatedBytes(int64_t start, size_t length);
+
+struct RecordedRequest {
+  std::string method;
+  std::string path;
+  std::string query;
+  std::vector<std::pair<std::string, std::string>> headers;  // in the order received
+  std::string body;
+  const std::string* header(const std::string& name) const;  // case-insensitive
+};
+
+// Forgets recorded requests and armed faults.
+bool resetStandin();
+std::vector<RecordedRequest> standinRequests();
+
+// The https port of the stand-in (self-signed certificate), or 0 when it has none.
+int standinTlsPort();
+
+std::string narrow(const std::wstring& text);
+
+}  // namespace testing_support

@@ -1,0 +1,166 @@
+// Starting programs and documents, and the file helpers, for real under Wine.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "tests/support/log_capture.h"
+#include "tests/support/test_support.h"
+#include "utility/encoding.h"
+#include "utility/process.h"
+#include "utility/ufile.h"
+
+using namespace testing_support;
+namespace process = utility::process;
+namespace ufile = utility::ufile;
+
+namespace {
+
+// The process ids of running programs with this file name.
+std::vector<DWORD> processesNamed(const std::wstring& name) {
+  std::vector<DWORD> ids;
+  utility::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    if (_wcsicmp(entry.szExeFile, name.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  return ids;
+}
+
+bool waitForFile(const std::wstring& path, DWORD timeoutMs) {
+  DWORD started = GetTickCount();
+  while (!ufile::exists(path)) {
+    if (GetTickCount() - started > timeoutMs) return false;
+    Sleep(20);
+  }
+  Sleep(100);  // the writer closes the file right after creating it
+  return true;
+}
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = makeTempDir(L"proc test");
+    // A copy with blanks in its folder and name, and a name no other program has.
+    exe_ = dir_ + L"stand in " + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), exe_.c_str(), FALSE));
+  }
+  void TearDown() override {
+    for (DWORD id : processesNamed(ufile::fileName(exe_, true))) {
+      utility::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+      if (process) {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+      }
+    }
+    removeTree(dir_);
+  }
+  std::wstring dir_, exe_;
+};
+
+TEST_F(ProcessTest, ExecuteJudgesTheExitCodeWithinTheWait) {
+  struct Case {
+    const wchar_t* arguments;
+    DWORD wait;
+    bool expected;
+    const wchar_t* line;  // the log line that tells the outcome
+    DWORD maxElapsed;
+  } cases[] = {
+      {L"--exit-code 0", 10000, true, L"execute exitcode = 0 ", 9000},
+      {L"--exit-code 1", 10000, false, L"execute exitcode = 1 ", 9000},
+      {L"--sleep-ms 3000 --exit-code 1", 0, true, nullptr, 1000},
+      {L"--sleep-ms 4000", 300, false, L"execute timeout!!!", 2500},
+  };
+  for (const Case& c : cases) {
+    LogCapture log;
+    DWORD started = GetTickCount();
+    EXPECT_EQ(c.expected, process::execute(exe_, c.arguments, false, c.wait)) << c.arguments;
+    EXPECT_LT(GetTickCount() - started, c.maxElapsed) << c.arguments;
+    if (c.line) {
+      EXPECT_FALSE(log.find(c.line).empty()) << c.arguments;
+    }
+  }
+  // The program that outlived its wait is still running.
+  EXPECT_FALSE(processesNamed(ufile::fileName(exe_, true)).empty());
+}
+
+TEST_F(ProcessTest, CreateQuotesAPathWithBlanks) {
+  std::wstring record = dir_ + L"record.txt";
+  DWORD id = 0;
+  utility::UniqueHandle child(process::create(exe_, L"--record \"" + record + L"\" tail", false, &id));
+  ASSERT_TRUE(child);
+  EXPECT_NE(0u, id);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.get(), 10000));
+  std::string line = readFile(record);
+  EXPECT_EQ(0u, line.find("\"" + utility::toUtf8(exe_) + "\" --record")) << line;
+  EXPECT_NE(std::string::npos, line.find(" tail")) << line;
+
+  LogCapture log;
+  EXPECT_FALSE(process::create(dir_ + L"missing.exe", L"", false));
+  EXPECT_FALSE(process::execute(dir_ + L"missing.exe", L"", false, 100));
+  EXPECT_FALSE(log.find(L"createProcess failed!!! lastError = 2").empty());
+}
+
+TEST_F(ProcessTest, ShellAndBrowserStartADocumentWithItsHandler) {
+  // A document type of this test's own, opened by the stand-in program.
+  std::wstring record = dir_ + L"opened.txt";
+  std::wstring command = L"\"" + exe_ + L"\" --record \"" + record + L"\" \"%1\"";
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, L"VelTest.Doc\\shell\\open\\command", 0,
+                                           nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CLASSES_ROOT, L".veltest", nullptr, REG_SZ,
+                                           L"VelTest.Doc", sizeof(L"VelTest.Doc")));
+
+  std::wstring first = dir_ + L"first.veltest";
+  std::wstring second = dir_ + L"second.veltest";
+  ASSERT_TRUE(writeFile(first, "1"));
+  ASSERT_TRUE(writeFile(second, "2"));
+  ASSERT_TRUE(process::shell(first, L"", false, false));
+  ASSERT_TRUE(waitForFile(record, 10000));
+  EXPECT_NE(std::string::npos, readFile(record).find("first.veltest"));
+  DeleteFileW(record.c_str());
+  process::openInBrowser(second);
+  ASSERT_TRUE(waitForFile(record, 10000));
+  EXPECT_NE(std::string::npos, readFile(record).find("second.veltest"));
+
+  LogCapture log;
+  EXPECT_FALSE(process::shell(dir_ + L"missing.veltest", L"", false, false));
+  EXPECT_FALSE(log.find(L"shellEx failed!!! lastError = ").empty());
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"VelTest.Doc");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L".veltest");
+}
+
+TEST(UFileOps, MoveAcrossFoldersReplacesAndFailuresAreLogged) {
+  std::wstring dir = makeTempDir(L"fileops");
+  ASSERT_TRUE(ufile::makeDir(dir + L"a"));
+  ASSERT_TRUE(ufile::makeDir(dir + L"b"));
+  std::wstring from = dir + L"a\\setup.tmp", to = dir + L"b\\setup.exe";
+  ASSERT_TRUE(writeFile(from, "new bytes"));
+  ASSERT_TRUE(writeFile(to, "old"));
+  ASSERT_TRUE(ufile::moveFile(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+  EXPECT_FALSE(ufile::exists(from));
+  EXPECT_EQ("new bytes", readFile(to));
+  int64_t size = -5;
+  ASSERT_TRUE(ufile::fileSize(to, size));
+  EXPECT_EQ(9, size);
+  EXPECT_TRUE(ufile::exists(dir + L"b"));
+
+  LogCapture log;
+  EXPECT_FALSE(ufile::moveFile(from, to, 3));
+  EXPECT_FALSE(log.find(L"move file from [ " + from + L" ] to [ " + to + L" ] flag = 3 failed! error = 2.").empty());
+  ASSERT_TRUE(writeFile(from, "x"));
+  EXPECT_FALSE(ufile::moveFile(from, to, 0));  // no replace asked for
+  EXPECT_TRUE(ufile::removeFile(to));
+  EXPECT_FALSE(ufile::removeFile(to));
+  EXPECT_FALSE(log.find(L"removeFile file from [ " + to + L" ] error = 2.").empty());
+  size = -5;
+  EXPECT_FALSE(ufile::fileSize(to, size));
+  EXPECT_EQ(-5, size);
+  removeTree(dir);
+}
+
+}  // namespace

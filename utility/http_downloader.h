@@ -1,0 +1,95 @@
+#pragma once
+// Downloads on the WinInet client: into memory or into a file, resuming by byte range,
+// with a cancel that another thread may call while a transfer runs.
+#include <cstdint>
+#include <string>
+
+#include "core/worker_thread.h"
+#include "utility/http_client.h"
+
+namespace utility {
+
+class CHttpDownloader : public CHttpClient {
+ public:
+  class IHttpDownloadSink {
+   public:
+    // received and total count the bytes already in the file before this transfer.
+    // false aborts the download.
+    virtual bool onDownloadProgress(const char* bytes, DWORD count, int64_t received, int64_t total) = 0;
+
+   protected:
+    ~IHttpDownloadSink() = default;
+  };
+
+  // Codes a file download hands back when it was not refused by a WinInet step or status.
+  static constexpr int kNoFirstCode = 9999;
+
+  CHttpDownloader() = default;
+
+  // Only a 2xx answer is kept.
+  bool download2mem(std::string& output, const std::wstring& url);
+  // Clears a cancel left from an earlier transfer first.
+  bool download2file(const std::wstring& url, const std::wstring& path, IHttpDownloadSink* progress, bool resume);
+  // Keeps an earlier cancel in force and hands back the file sink's two codes: the error
+  // kind and system error, -1 and the HTTP status, or -2 and the file error.
+  bool download2file(const std::wstring& url, const std::wstring& path, IHttpDownloadSink* progress, int& firstCode,
+                     int& secondCode, bool resume);
+  // Called on another thread: the running transfer fails promptly.
+  void cancel();
+
+ private:
+  bool downloadFile(const std::wstring& url, const std::wstring& path, IHttpDownloadSink* progress, int* firstCode,
+                    int* secondCode, bool resume, bool resetCancel);
+
+  WorkerThread cancelState_;  // used only for its stop flag
+  int64_t startOffset_ = 0;
+};
+
+class CHttpDownload2MemSink : public CHttpClient::IHttpClientSink {
+ public:
+  CHttpDownload2MemSink(std::string& output, const WorkerThread& cancelState)
+      : output_(output), cancelState_(cancelState) {}
+  void onHttpError(int, int) override {}
+  bool onHttpRecvHeader(int64_t contentLength, int status) override;
+  bool onHttpRecvData(const char* bytes, DWORD count) override;
+  void onHttpComplete() override {}
+
+ private:
+  std::string& output_;
+  const WorkerThread& cancelState_;
+};
+
+class CHttpDownload2FileSink : public CHttpClient::IHttpClientSink {
+ public:
+  static constexpr int64_t kUnknownTotal = 10 * 1024 * 1024;
+
+  CHttpDownload2FileSink(const std::wstring& path, const WorkerThread& cancelState,
+                         CHttpDownloader::IHttpDownloadSink* progress, int64_t startOffset)
+      : path_(path), cancelState_(cancelState), progress_(progress), startOffset_(startOffset) {}
+  ~CHttpDownload2FileSink() { closeFile(); }
+  CHttpDownload2FileSink(const CHttpDownload2FileSink&) = delete;
+  CHttpDownload2FileSink& operator=(const CHttpDownload2FileSink&) = delete;
+
+  void onHttpError(int kind, int systemError) override;
+  bool onHttpRecvHeader(int64_t contentLength, int status) override;
+  bool onHttpRecvData(const char* bytes, DWORD count) override;
+  void onHttpComplete() override { closeFile(); }
+
+  int firstCode() const { return firstCode_; }
+  int secondCode() const { return secondCode_; }
+
+ private:
+  void closeFile();
+
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  std::wstring path_;
+  const WorkerThread& cancelState_;
+  CHttpDownloader::IHttpDownloadSink* progress_;
+  int64_t received_ = 0;
+  int64_t total_ = 0;
+  int64_t startOffset_;
+  int firstCode_ = CHttpDownloader::kNoFirstCode;
+  int secondCode_ = 0;
+};
+
+}  // namespace utility
