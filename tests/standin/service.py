@@ -182,8 +182,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         status = 200
         range_header = self.headers.get("Range")
         if range_header and kind != "ignore_range" and range_header.startswith("bytes="):
-            spec = range_header[len("bytes="):].split(",")[0].strip()
-            first, _, last = spec.partition("-")
+            wanted = range_header[len("bytes="):].split(",")[0].strip()
+            first, _, last = wanted.partition("-")
             try:
                 start = int(first) if first else max(0, size - int(last))
                 end = int(last) if (first and last) else size - 1
