@@ -2,14 +2,11 @@
 
 #include <cwctype>
 
+#include "utility/text.h"
+
 namespace {
 
-std::wstring trimBlanks(const std::wstring& text) {
-  size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return std::wstring();
-  size_t last = text.find_last_not_of(L' ');
-  return text.substr(first, last - first + 1);
-}
+using utility::trimBlanks;
 
 std::wstring joinTokens(const std::vector<std::wstring>& tokens, size_t from, size_t toExclusive) {
   std::wstring joined;

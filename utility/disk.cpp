@@ -4,20 +4,16 @@
 
 #include <cwctype>
 
+#include "utility/text.h"
 #include "utility/unique_handle.h"
 
 namespace helper {
 namespace {
 
+using utility::trimBlanks;
+
 constexpr double kMiB = 1.0 / (1024.0 * 1024.0);
 constexpr int kSsdBonusThresholdMiB = 17408;
-
-std::wstring trimBlanks(const std::wstring& text) {
-  size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return std::wstring();
-  size_t last = text.find_last_not_of(L' ');
-  return text.substr(first, last - first + 1);
-}
 
 utility::UniqueHandle openDevice(const std::wstring& driveName) {
   std::wstring device = L"\\\\.\\" + driveName;

@@ -85,6 +85,22 @@ TEST(DownloaderModelIdentity, GameFromTheCommandLine) {
   EXPECT_TRUE(freshModel(L"velplayer9_en_1_x", L"package=p")->games().empty());
 }
 
+TEST(DownloaderModelBundle, ReadsStringElementsOnly) {
+  DownloaderModel* model = freshModel(L"setup");
+  EXPECT_TRUE(model->loadLanguage(
+      L"<?xml version=\"1.0\" encoding=\"utf-8\"?><StringBundle ver=\"100\">"
+      L"<String id=\"sure\">\x786E\x5B9A &amp; OK</String><Other id=\"x\">skipped</Other>"
+      L"<String id=\"\">no id</String><String id=\"empty\"></String><String id=\"sure2\">Later</String>"
+      L"<String id=\"sure2\">Latest</String></StringBundle>"));
+  const auto& strings = model->bundleStrings();
+  EXPECT_EQ(2u, strings.size());
+  EXPECT_EQ(L"\x786E\x5B9A & OK", strings.at(L"sure"));
+  EXPECT_EQ(L"Latest", strings.at(L"sure2"));
+  EXPECT_FALSE(model->loadLanguage(L"<StringBundle><String id='a'>unclosed"));
+  EXPECT_FALSE(model->loadLanguage(L""));
+  EXPECT_EQ(2u, model->bundleStrings().size()) << "a failed load keeps what was read before";
+}
+
 class InstallFolderTest : public ::testing::Test {
  protected:
   void TearDown() override {
