@@ -12,13 +12,18 @@ itself or by arming a fault for the next requests to a path through /_control/ar
 Faults ("fault=" query parameter or armed): close_after (bytes=N), ignore_range,
 status (code=404|500..., with an HTML body), no_length (or no_length=1 beside another fault), short_body (bytes=N sent of the
 announced length), redirect (to=PATH), redirect_loop, trickle (bytes=N per delay_ms=M),
-hold (delay_ms=M before answering).
+hold (delay_ms=M before answering), drop (close the connection without an answer).
+
+POST /collection/biz/upload checks the "timestamp" and "signature" headers against the
+salt word given by --salt, keeps every body with its verdict (/_control/collected) and
+answers 200 when accepted, 400 or 403 otherwise.
 
 When the openssl command exists, the same service also answers https on port + 1 with a
 self-signed certificate made at start; /_control/tls tells the port (0 without it).
 """
 
 import argparse
+import hashlib
 import http.server
 import json
 import os
@@ -34,6 +39,7 @@ import time
 import urllib.parse
 
 GEN_PREFIX = "/gen/"
+COLLECTION_PATH = "/collection/biz/upload"
 
 
 GEN_PERIOD = 65521
@@ -58,6 +64,8 @@ class State:
         self.lock = threading.Lock()
         self.armed = {}      # path -> list of fault dicts, consumed in order
         self.requests = []   # every request seen: method, path, query, headers, body
+        self.collected = []  # every body posted to the collection endpoint, with its verdict
+        self.salt = ""
 
     def arm(self, path, fault):
         with self.lock:
@@ -85,6 +93,15 @@ class State:
         with self.lock:
             self.armed.clear()
             self.requests.clear()
+            self.collected.clear()
+
+    def collect(self, entry):
+        with self.lock:
+            self.collected.append(entry)
+
+    def collected_snapshot(self):
+        with self.lock:
+            return list(self.collected)
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -134,6 +151,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         fault = dict(query) if "fault" in query else self.state.take_fault(parsed.path)
         if fault and self.apply_leading_fault(fault, parsed.path):
             return
+        if fault and fault.get("fault") == "drop":
+            self.close_connection = True
+            return
+        if parsed.path == COLLECTION_PATH and self.command == "POST":
+            return self.collection(body)
         if parsed.path == "/health":
             return self.send_body(200, b"ok")
         if parsed.path.startswith(GEN_PREFIX):
@@ -155,6 +177,30 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     return f.read(length)
             return self.send_content(size, reader, fault)
         return self.send_status_page(404)
+
+    def collection(self, body):
+        """The collection service: a JSON array of events, signed by the two headers."""
+        timestamp = self.headers.get("timestamp")
+        signature = self.headers.get("signature")
+        verdict = "accepted"
+        events = None
+        try:
+            events = json.loads(body.decode("utf-8"))
+        except (UnicodeDecodeError, ValueError):
+            verdict = "bad body"
+        if verdict == "accepted" and not isinstance(events, list):
+            verdict = "bad body"
+        if verdict == "accepted" and (not timestamp or not timestamp.isdigit() or not signature):
+            verdict = "missing header"
+        if verdict == "accepted":
+            text = "%s*timestamp=%s%d" % (self.state.salt, timestamp, len(events) * 1024)
+            if hashlib.md5(text.encode("ascii")).hexdigest()[-8:] != signature:
+                verdict = "bad signature"
+        self.state.collect({"timestamp": timestamp, "signature": signature, "verdict": verdict,
+                            "body": body.decode("utf-8", "replace")})
+        if verdict == "accepted":
+            return self.send_json(200, {"code": 0, "msg": "ok"})
+        return self.send_json(403 if verdict == "bad signature" else 400, {"code": 1, "msg": verdict})
 
     def send_status_page(self, code):
         page = ("<html><head><title>%d</title></head><body><h1>%d</h1></body></html>" % (code, code)).encode()
@@ -249,6 +295,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send_json(200, {"armed": count})
         if path == "/_control/requests":
             return self.send_json(200, self.state.snapshot())
+        if path == "/_control/collected":
+            return self.send_json(200, self.state.collected_snapshot())
         if path == "/_control/tls":
             return self.send_json(200, {"port": getattr(self.server, "tls_port", 0)})
         if path == "/_control/reset":
@@ -291,9 +339,10 @@ def start_tls(port, state, folder):
     return server
 
 
-def serve(port, folder):
+def serve(port, folder, salt):
     os.makedirs(os.path.join(folder, "files"), exist_ok=True)
     state = State(folder)
+    state.salt = salt
     try:
         tls = start_tls(port + 1, state, folder)
     except OSError:
@@ -321,12 +370,13 @@ def main():
     parser.add_argument("command", choices=["start", "stop", "serve"])
     parser.add_argument("--port", type=int, default=18931)
     parser.add_argument("--state", required=True)
+    parser.add_argument("--salt", default="", help="salt word of the collection signature")
     args = parser.parse_args()
     pid_file = os.path.join(args.state, "service.pid")
     os.makedirs(args.state, exist_ok=True)
 
     if args.command == "serve":
-        serve(args.port, args.state)
+        serve(args.port, args.state, args.salt)
         return 0
     if args.command == "start":
         stop(pid_file)  # a service left over from an interrupted run of the same tree
@@ -335,7 +385,7 @@ def main():
             return 1
         log = open(os.path.join(args.state, "service.log"), "ab")
         process = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", "--port", str(args.port),
-                                    "--state", args.state], stdout=log, stderr=log, stdin=subprocess.DEVNULL,
+                                    "--state", args.state, "--salt", args.salt], stdout=log, stderr=log, stdin=subprocess.DEVNULL,
                                    start_new_session=True)
         with open(pid_file, "w") as f:
             f.write(str(process.pid))

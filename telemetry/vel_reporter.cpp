@@ -1,0 +1,165 @@
+#include "telemetry/vel_reporter.h"
+
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+
+#include "core/runable.h"
+#include "model/config_imp.h"
+#include "model/vel_curl_downloader.h"
+#include "telemetry/text_ids.h"
+#include "utility/encoding.h"
+#include "utility/log.h"
+#include "vel_build_config.h"
+
+namespace {
+
+constexpr char kUploadPath[] = "/collection/biz/upload";
+constexpr DWORD kRetryPauseMilliseconds = 100;
+
+uint64_t nowSeconds() { return static_cast<uint64_t>(std::time(nullptr)); }
+
+rapidjson::Value jsonText(const std::wstring& text, rapidjson::Document::AllocatorType& allocator) {
+  std::string utf8 = utility::toUtf8(text);
+  return rapidjson::Value(utf8.c_str(), static_cast<rapidjson::SizeType>(utf8.size()), allocator);
+}
+
+}  // namespace
+
+VelReporter& VelReporter::instance() {
+  static VelReporter reporter;
+  return reporter;
+}
+
+VelReporter::VelReporter(std::string url)
+    : url_(url.empty() ? utility::toUtf8(buildconfig::kCollectionOrigin) + kUploadPath : std::move(url)) {}
+
+VelReporter::~VelReporter() {
+  if (thread_.isRunning()) stop();
+}
+
+void VelReporter::start(const std::wstring& openid, const std::wstring& deviceId, const std::wstring& language) {
+  if (started_) return;
+  openid_ = openid;
+  deviceId_ = deviceId;
+  language_ = language;
+  wakeEvent_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  started_ = true;
+  thread_.start(RunablePtr(new MemberFuncRunable<VelReporter>(this, &VelReporter::_threadReport)));
+}
+
+void VelReporter::addEvent(const std::wstring& key, PropertiesFiller filler) {
+  if (ConfigImp::instance().is4()) {
+    VEL_LOG(L"player 4 32. not report!");
+    return;
+  }
+  ReportEvent event;
+  event.key = key;
+  event.time = nowSeconds() * 1000;
+  event.filler = std::move(filler);
+  std::lock_guard<std::recursive_mutex> lock(queueLock_);
+  queue_.push_back(std::move(event));
+}
+
+void VelReporter::wakeUp() {
+  if (wakeEvent_) SetEvent(wakeEvent_.get());
+}
+
+void VelReporter::stop(DWORD limitMilliseconds) {
+  stop_.store(true);
+  wakeUp();
+  thread_.stop(limitMilliseconds);
+}
+
+size_t VelReporter::queuedCount() {
+  std::lock_guard<std::recursive_mutex> lock(queueLock_);
+  return queue_.size();
+}
+
+std::string VelReporter::signText(const char* salt, int64_t timestamp, size_t eventCount) {
+  char digits[64] = {};
+  std::snprintf(digits, sizeof(digits), "%lld%llu", static_cast<long long>(timestamp),
+                static_cast<unsigned long long>(eventCount) * 1024ULL);
+  return std::string(salt) + "*timestamp=" + digits;
+}
+
+std::string VelReporter::signature(const char* salt, int64_t timestamp, size_t eventCount) {
+  std::string digest = telemetry::md5Text(signText(salt, timestamp, eventCount));
+  if (digest.size() < 16) return std::string();
+  return digest.substr(digest.size() - 8);
+}
+
+void VelReporter::_threadReport() {
+  while (!stop_.load()) {
+    VEL_LOG(L"waitfor event");
+    WaitForSingleObject(wakeEvent_.get(), kWaitMilliseconds);
+    VEL_LOG(L"event comming");
+    size_t count = 0;
+    std::string body = _takeBody(count);
+    if (body.size() <= 5) {
+      VEL_LOG(L"no body");
+      continue;
+    }
+    _send(body, count);
+  }
+}
+
+std::string VelReporter::_takeBody(size_t& count) {
+  rapidjson::Document document(rapidjson::kArrayType);
+  rapidjson::Document::AllocatorType& allocator = document.GetAllocator();
+  {
+    std::lock_guard<std::recursive_mutex> lock(queueLock_);
+    count = queue_.size();
+    for (const ReportEvent& event : queue_) {
+      rapidjson::Value item(rapidjson::kObjectType);
+      item.AddMember("appId", 1, allocator);
+      item.AddMember("eventId", rapidjson::Value(telemetry::guidText().c_str(), allocator), allocator);
+      item.AddMember("eventKey", jsonText(event.key, allocator), allocator);
+      item.AddMember("timestamp", rapidjson::Value(static_cast<uint64_t>(event.time)), allocator);
+      rapidjson::Value properties(rapidjson::kObjectType);
+      properties.AddMember("mnq_version", "4.22", allocator);
+      properties.AddMember("mnq_mac", jsonText(deviceId_, allocator), allocator);
+      properties.AddMember("device_id", jsonText(deviceId_, allocator), allocator);
+      properties.AddMember("openid", jsonText(openid_, allocator), allocator);
+      properties.AddMember("language", jsonText(language_, allocator), allocator);
+      properties.AddMember("downloader_package", 1, allocator);
+      if (event.filler) event.filler(properties, allocator);
+      item.AddMember("properties", properties, allocator);
+      document.PushBack(item, allocator);
+    }
+    queue_.clear();
+  }
+  // Non-ASCII characters leave as \u escapes: the text is then the same in the ANSI code
+  // page the curl client assumes and in UTF-8, and the service reads the same JSON.
+  rapidjson::StringBuffer buffer;
+  rapidjson::PrettyWriter<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::ASCII<>> writer(buffer);
+  writer.SetIndent(' ', 4);
+  document.Accept(writer);
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+void VelReporter::_send(const std::string& body, size_t count) {
+  int64_t timestamp = static_cast<int64_t>(nowSeconds()) * 1000 + static_cast<int64_t>(GetTickCount() % 1000);
+  std::string sign = signature(buildconfig::kReportSalt, timestamp, count);
+  if (sign.empty()) {
+    VEL_LOG(L"md5 calc error!!");
+    return;
+  }
+  char stamp[32] = {};
+  std::snprintf(stamp, sizeof(stamp), "%lld", static_cast<long long>(timestamp));
+  std::vector<std::string> headers = {std::string("timestamp: ") + stamp, "signature: " + sign};
+
+  VEL_LOG(L"%s", utility::fromUtf8(body).c_str());
+  VEL_LOG(L"post report quest");
+  std::string response;
+  bool posted = VelCurlDownloader::postRequest(body, response, url_, headers);
+  if (!posted) {
+    Sleep(kRetryPauseMilliseconds);
+    response.clear();
+    posted = VelCurlDownloader::postRequest(body, response, url_, headers);
+  }
+  VEL_LOG(L"report ret:%s", utility::fromUtf8(response).c_str());
+}

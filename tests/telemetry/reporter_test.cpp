@@ -1,0 +1,209 @@
+// The event reporter against the stand-in collection service, for real.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+#include <rapidjson/document.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "model/config_imp.h"
+#include "model/vel_curl_downloader.h"
+#include "telemetry/vel_reporter.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/standin_http.h"
+#include "tests/support/test_support.h"
+#include "vel_build_config.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Collected {
+  std::string timestamp;
+  std::string signature;
+  std::string verdict;
+  std::string body;
+};
+
+std::vector<Collected> collected() {
+  std::vector<Collected> out;
+  int status = 0;
+  std::string text;
+  if (!standinGet(L"/_control/collected", &status, &text) || status != 200) return out;
+  rapidjson::Document doc;
+  doc.Parse(text.c_str());
+  if (!doc.IsArray()) return out;
+  for (const auto& item : doc.GetArray()) {
+    auto field = [&](const char* name) {
+      return item.HasMember(name) && item[name].IsString() ? std::string(item[name].GetString()) : std::string();
+    };
+    out.push_back({field("timestamp"), field("signature"), field("verdict"), field("body")});
+  }
+  return out;
+}
+
+bool waitForCollected(size_t count) {
+  return pumpUntil([&] { return collected().size() >= count; }, 15000);
+}
+
+std::vector<std::string> memberNames(const rapidjson::Value& object) {
+  std::vector<std::string> names;
+  for (const auto& member : object.GetObject()) names.push_back(member.name.GetString());
+  return names;
+}
+
+class ReporterTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_ALL); }
+  static void TearDownTestSuite() { curl_global_cleanup(); }
+  void SetUp() override {
+    ConfigImp::instance().resetForTest();
+    ASSERT_TRUE(resetStandin());
+  }
+  void TearDown() override { ConfigImp::instance().resetForTest(); }
+  void startReporter() { reporter_.start(L"openid7", L"device\x00e9", L"en"); }
+  VelReporter reporter_;
+};
+
+TEST_F(ReporterTest, BatchShapeMemberOrderAndEventsQueuedBeforeStart) {
+  // Start right after a second begins, so both events fall in the same second.
+  time_t second = std::time(nullptr);
+  while (std::time(nullptr) == second) Sleep(5);
+  reporter_.addEvent(L"start_downloader");
+  reporter_.addEvent(L"download_fail", [](rapidjson::Value& properties, rapidjson::Document::AllocatorType& a) {
+    properties.AddMember("code", 12029, a);
+  });
+  startReporter();
+  reporter_.wakeUp();
+  ASSERT_TRUE(waitForCollected(1));
+  reporter_.stop();
+
+  std::vector<Collected> posts = collected();
+  ASSERT_EQ(1u, posts.size());
+  EXPECT_EQ("accepted", posts[0].verdict);
+  const std::string& body = posts[0].body;
+  EXPECT_EQ(0u, body.find("[\n    {\n        \"appId\": 1,\n        \"eventId\": \"")) << body;
+  rapidjson::Document doc;
+  doc.Parse(body.c_str());
+  ASSERT_TRUE(doc.IsArray()) << body;
+  ASSERT_EQ(2u, doc.Size());
+  const std::vector<std::string> eventMembers = {"appId", "eventId", "eventKey", "timestamp", "properties"};
+  const std::vector<std::string> common = {"mnq_version", "mnq_mac", "device_id", "openid", "language",
+                                           "downloader_package"};
+  std::vector<std::string> withFiller = common;
+  withFiller.push_back("code");
+  EXPECT_EQ(eventMembers, memberNames(doc[0]));
+  EXPECT_EQ(common, memberNames(doc[0]["properties"]));
+  EXPECT_EQ(withFiller, memberNames(doc[1]["properties"]));
+  EXPECT_STREQ("start_downloader", doc[0]["eventKey"].GetString());
+  EXPECT_STREQ("download_fail", doc[1]["eventKey"].GetString());
+  EXPECT_EQ(12029, doc[1]["properties"]["code"].GetInt());
+  const rapidjson::Value& p = doc[0]["properties"];
+  EXPECT_STREQ("4.22", p["mnq_version"].GetString());
+  EXPECT_STREQ("device\xc3\xa9", p["mnq_mac"].GetString());
+  EXPECT_STREQ("device\xc3\xa9", p["device_id"].GetString());
+  EXPECT_STREQ("openid7", p["openid"].GetString());
+  EXPECT_STREQ("en", p["language"].GetString());
+  EXPECT_EQ(1, p["downloader_package"].GetInt());
+
+  ASSERT_TRUE(doc[0]["timestamp"].IsUint64());
+  uint64_t t0 = doc[0]["timestamp"].GetUint64();
+  EXPECT_EQ(t0, doc[1]["timestamp"].GetUint64());
+  EXPECT_EQ(0u, t0 % 1000);
+  EXPECT_EQ(static_cast<uint64_t>(second + 1) * 1000, t0);
+  EXPECT_STRNE(doc[0]["eventId"].GetString(), doc[1]["eventId"].GetString());
+}
+
+TEST_F(ReporterTest, ThreeEventsAreSignedWithThreeTimes1024) {
+  for (int i = 0; i < 3; ++i) reporter_.addEvent(L"e" + std::to_wstring(i));
+  startReporter();
+  reporter_.wakeUp();
+  ASSERT_TRUE(waitForCollected(1));
+  reporter_.stop();
+  std::vector<Collected> posts = collected();
+  ASSERT_EQ(1u, posts.size());
+  EXPECT_EQ("accepted", posts[0].verdict);
+  int64_t stamp = std::stoll(posts[0].timestamp);
+  int64_t nowMs = static_cast<int64_t>(std::time(nullptr)) * 1000;
+  EXPECT_LE(std::llabs(nowMs - stamp), 20000) << stamp;
+  std::string text = VelReporter::signText(buildconfig::kReportSalt, stamp, 3);
+  EXPECT_EQ(std::string(buildconfig::kReportSalt) + "*timestamp=" + posts[0].timestamp + "3072", text);
+  EXPECT_EQ(VelReporter::signature(buildconfig::kReportSalt, stamp, 3), posts[0].signature);
+  EXPECT_EQ(8u, posts[0].signature.size());
+}
+
+TEST_F(ReporterTest, StandinRefusesAWrongSignature) {
+  // The stand-in's check is what the other tests rely on: it must reject a near miss.
+  std::string response;
+  std::string sign = VelReporter::signature(buildconfig::kReportSalt, 1700000000123, 2);
+  ASSERT_TRUE(VelCurlDownloader::postRequest("[{}]", response, narrow(standinUrl(L"/collection/biz/upload")),
+                                             {"timestamp: 1700000000123", "signature: " + sign}));
+  std::vector<Collected> posts = collected();
+  ASSERT_EQ(1u, posts.size());
+  EXPECT_EQ("bad signature", posts[0].verdict);
+}
+
+TEST_F(ReporterTest, WakeUpWithEmptyQueuePostsNothing) {
+  LogCapture log;
+  startReporter();
+  reporter_.wakeUp();
+  ASSERT_TRUE(pumpUntil([&] { return !log.find(L"no body").empty(); }, 5000));
+  reporter_.stop();
+  EXPECT_FALSE(log.find(L"waitfor event").empty());
+  EXPECT_FALSE(log.find(L"event comming").empty());
+  EXPECT_TRUE(collected().empty());
+  EXPECT_TRUE(standinRequests().empty());
+}
+
+TEST_F(ReporterTest, RefusedFirstPostIsRetriedOnceWithTheSameHeaders) {
+  int status = 0;
+  ASSERT_TRUE(standinGet(L"/_control/arm?path=/collection/biz/upload&fault=drop", &status, nullptr));
+  ASSERT_EQ(200, status);
+  LogCapture log;
+  reporter_.addEvent(L"install_success");
+  startReporter();
+  reporter_.wakeUp();
+  ASSERT_TRUE(waitForCollected(1));
+  reporter_.stop();
+  std::vector<RecordedRequest> requests = standinRequests();
+  ASSERT_EQ(2u, requests.size());
+  for (const char* name : {"timestamp", "signature"}) {
+    ASSERT_NE(nullptr, requests[0].header(name)) << name;
+    ASSERT_NE(nullptr, requests[1].header(name)) << name;
+    EXPECT_EQ(*requests[0].header(name), *requests[1].header(name)) << name;
+  }
+  EXPECT_EQ(requests[0].body, requests[1].body);
+  std::vector<Collected> posts = collected();
+  ASSERT_EQ(1u, posts.size());
+  EXPECT_EQ("accepted", posts[0].verdict);
+  EXPECT_NE(std::wstring::npos, log.find(L"report ret:").find(L"\"code\": 0"));
+}
+
+TEST_F(ReporterTest, EventsQueuedJustBeforeStopArePosted) {
+  LogCapture log;
+  startReporter();
+  ASSERT_TRUE(pumpUntil([&] { return !log.find(L"waitfor event").empty(); }, 5000));
+  reporter_.addEvent(L"cancel_download");
+  DWORD started = GetTickCount();
+  reporter_.stop();
+  EXPECT_LT(GetTickCount() - started, 8000u);
+  std::vector<Collected> posts = collected();
+  ASSERT_EQ(1u, posts.size());
+  EXPECT_EQ("accepted", posts[0].verdict);
+  EXPECT_NE(std::string::npos, posts[0].body.find("\"cancel_download\""));
+}
+
+TEST_F(ReporterTest, Player4VariantQueuesNothing) {
+  LogCapture log;
+  ConfigImp::instance().setPlayer4();
+  reporter_.addEvent(L"cancel_download");
+  EXPECT_EQ(0u, reporter_.queuedCount());
+  EXPECT_FALSE(log.find(L"player 4 32. not report!").empty());
+  startReporter();
+  reporter_.stop();
+  EXPECT_TRUE(collected().empty());
+}
+
+}  // namespace
