@@ -64,6 +64,14 @@ class ReporterTest : public ::testing::Test {
   }
   void TearDown() override { ConfigImp::instance().resetForTest(); }
   void startReporter() { reporter_.start(L"openid7", L"device\x00e9", L"en"); }
+  // Starts the reporter, asks for a pass, waits until the stand-in has one batch, stops.
+  bool deliverOneBatch() {
+    startReporter();
+    reporter_.wakeUp();
+    bool delivered = waitForCollected(1);
+    reporter_.stop();
+    return delivered;
+  }
   VelReporter reporter_;
 };
 
@@ -75,10 +83,7 @@ TEST_F(ReporterTest, BatchShapeMemberOrderAndEventsQueuedBeforeStart) {
   reporter_.addEvent(L"download_fail", [](rapidjson::Value& properties, rapidjson::Document::AllocatorType& a) {
     properties.AddMember("code", 12029, a);
   });
-  startReporter();
-  reporter_.wakeUp();
-  ASSERT_TRUE(waitForCollected(1));
-  reporter_.stop();
+  ASSERT_TRUE(deliverOneBatch());
 
   std::vector<Collected> posts = collected();
   ASSERT_EQ(1u, posts.size());
@@ -118,10 +123,7 @@ TEST_F(ReporterTest, BatchShapeMemberOrderAndEventsQueuedBeforeStart) {
 
 TEST_F(ReporterTest, ThreeEventsAreSignedWithThreeTimes1024) {
   for (int i = 0; i < 3; ++i) reporter_.addEvent(L"e" + std::to_wstring(i));
-  startReporter();
-  reporter_.wakeUp();
-  ASSERT_TRUE(waitForCollected(1));
-  reporter_.stop();
+  ASSERT_TRUE(deliverOneBatch());
   std::vector<Collected> posts = collected();
   ASSERT_EQ(1u, posts.size());
   EXPECT_EQ("accepted", posts[0].verdict);
@@ -163,10 +165,7 @@ TEST_F(ReporterTest, RefusedFirstPostIsRetriedOnceWithTheSameHeaders) {
   ASSERT_EQ(200, status);
   LogCapture log;
   reporter_.addEvent(L"install_success");
-  startReporter();
-  reporter_.wakeUp();
-  ASSERT_TRUE(waitForCollected(1));
-  reporter_.stop();
+  ASSERT_TRUE(deliverOneBatch());
   std::vector<RecordedRequest> requests = standinRequests();
   ASSERT_EQ(2u, requests.size());
   for (const char* name : {"timestamp", "signature"}) {
