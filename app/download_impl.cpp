@@ -6,6 +6,8 @@
 #include "skin/fonts.h"
 #include "skin/language_table.h"
 #include "skin/skin_files.h"
+#include "telemetry/event_catalogue.h"
+#include "telemetry/vel_reporter.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
@@ -32,14 +34,19 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   setResourceFolder(skinInstanceFolder() + L"skin");
   loadSkinArchive(kSkinArchiveId, L"multi_language.tsv");
 
-  // Main window (showMainFrame), the window-message endpoint and the first events
-  // ("download_run", "run_downloader"): join here with the window and telemetry work.
+  // The main window (showMainFrame) and the window-message endpoint join here.
+
+  events::sendDownloadRun(model->analytics(), model->openId());
+  events::reportRunDownloader();
   return true;
 }
 
 void DownloadImpl::shutdown() {
-  // Hiding the main window, stopping the reporter and tearing down the model's workers,
-  // timers and queued tasks join here with the parts that own them.
+  // Hiding the main window joins here with the window that owns it.
+
+  VelReporter::instance().stop(VelReporter::kStopLimitMilliseconds);
+  // The model's workers, timers and queued tasks are torn down here too once they exist.
+  DownloaderModel::instance()->teardown();
   DownloaderModel::destroyInstance();
   if (curlReady_) curl_global_cleanup();
   curlReady_ = false;

@@ -6,6 +6,7 @@
 
 #include "model/config_imp.h"
 #include "model/identity.h"
+#include "telemetry/vel_reporter.h"
 #include "utility/disk.h"
 #include "utility/encoding.h"
 #include "utility/log.h"
@@ -46,6 +47,7 @@ void DownloaderModel::init(const wchar_t* commandLine) {
   wchar_t path[MAX_PATH] = {};
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   initFrom(std::wstring(path, length < MAX_PATH ? length : 0), commandLine);
+  startBackgroundWork();
 }
 
 void DownloaderModel::initFrom(const std::wstring& modulePath, const wchar_t* commandLine) {
@@ -54,8 +56,7 @@ void DownloaderModel::initFrom(const std::wstring& modulePath, const wchar_t* co
   languageRecord_ = languageRecordFor(uiLanguageCode_);
 
   ConfigImp& config = ConfigImp::instance();
-  analyticsMeasurementId_ = config.analyticsMeasurementId();
-  analyticsApiSecret_ = config.analyticsApiSecret();
+  analytics_.setMeasurement(config.analyticsMeasurementId(), config.analyticsApiSecret());
   VEL_LOG(L"openid is %s, package is %s", openId_.c_str(), packageName_.c_str());
 
   _calcInstallPath();
@@ -65,10 +66,15 @@ void DownloaderModel::initFrom(const std::wstring& modulePath, const wchar_t* co
   VEL_LOG(L"ad id : %s", config.adId().c_str());
 
   applyCommandLine(commandLine);
-
-  // The machine identifier, the event reporter and the address worker start here once
-  // telemetry and the download workflow exist.
 }
+
+void DownloaderModel::startBackgroundWork() {
+  std::wstring clientId = analytics_.getPCID();
+  VelReporter::instance().start(openId_, clientId, uiLanguageCode_);
+  // The address worker starts here once the download workflow exists.
+}
+
+void DownloaderModel::teardown() { analytics_.setDisabled(true); }
 
 void DownloaderModel::applyFileName(const std::wstring& modulePath) {
   std::wstring name = utility::ufile::fileName(modulePath, false);

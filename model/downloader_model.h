@@ -9,6 +9,7 @@
 
 #include "model/game_record.h"
 #include "skin/language_record.h"
+#include "telemetry/google_analytics.h"
 
 class DownloaderModel {
  public:
@@ -16,9 +17,10 @@ class DownloaderModel {
   static DownloaderModel* instance();
   static void destroyInstance();
 
-  // Derives the identity from the running executable's file name and the command line.
+  // Derives the identity from the running executable's file name and the command line,
+  // then starts the background work (machine identifier, event reporter).
   void init(const wchar_t* commandLine);
-  // The same from a given executable path (tests name the installer as they like).
+  // The identity only, from a given executable path (tests name the installer as they like).
   void initFrom(const std::wstring& modulePath, const wchar_t* commandLine);
   void _calcInstallPath();
   // The one switch to the 4.0 variant on 32-bit systems: new folder from the same rules.
@@ -43,14 +45,19 @@ class DownloaderModel {
   bool loadLanguage(const std::wstring& bundleText);
   const std::map<std::wstring, std::wstring>& bundleStrings() const { return bundle_; }
 
-  const std::wstring& analyticsMeasurementId() const { return analyticsMeasurementId_; }
-  const std::wstring& analyticsApiSecret() const { return analyticsApiSecret_; }
+  // The analytics client: queued and immediate events, and the machine identifier.
+  vbox::GoogleAnalytics& analytics() { return analytics_; }
+  const std::wstring& analyticsMeasurementId() const { return analytics_.measurementId(); }
+  const std::wstring& analyticsApiSecret() const { return analytics_.apiSecret(); }
+  // Called at shutdown: no analytics event is accepted afterwards.
+  void teardown();
 
  private:
   DownloaderModel() = default;
   void applyFileName(const std::wstring& modulePath);
   void deriveLanguage();
   void applyCommandLine(const wchar_t* commandLine);
+  void startBackgroundWork();
 
   std::wstring openId_ = L"100";
   std::wstring packageName_;
@@ -60,9 +67,7 @@ class DownloaderModel {
   LanguageRecord languageRecord_;
   std::vector<GameRecord> games_;
   std::map<std::wstring, std::wstring> bundle_;
-  // Held here until the analytics client that sends with them exists.
-  std::wstring analyticsMeasurementId_;
-  std::wstring analyticsApiSecret_;
+  vbox::GoogleAnalytics analytics_;
   std::wstring installPath_;
   std::wstring recommendedInstallPath_;
   bool installedPlayerFound_ = false;

@@ -1,7 +1,9 @@
-// The installer executable under Wine: it prepares its data folder and log, runs its
-// message loop, and when the loop is ended shuts down in order with exit code 0.
+// The installer executable under Wine: it prepares its data folder and log, sends its first
+// telemetry, runs its message loop, and when the loop is ended shuts down in order with
+// exit code 0.
 #include <gtest/gtest.h>
 
+#include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 #include "utility/ufile.h"
 
@@ -111,5 +113,38 @@ TEST(InstallerRun, IdentityComesFromItsOwnFileName) {
     for (const std::string& m : messages) pathLine = pathLine || m.find("get install path from MaxFreeSpace: ") == 0;
     EXPECT_TRUE(pathLine);
   }
+  removeTree(dir);
+}
+
+TEST(InstallerRun, SendsDownloadRunThenASignedBatchWithRunDownloader) {
+  ASSERT_TRUE(resetStandin());
+  std::wstring dir = makeTempDir(L"telemetry");
+  std::wstring exe = dir + L"VelPlayer9_ens_1203_x.exe";
+  ASSERT_TRUE(CopyFileW((binDir() + L"VelPlayerInstaller.exe").c_str(), exe.c_str(), FALSE));
+  ChildProcess child;
+  ASSERT_TRUE(child.start(exe, L""));
+  auto analyticsBody = [] {
+    for (const RecordedRequest& r : standinRequests()) {
+      if (r.path == "/mp/collect") return r.body;
+    }
+    return std::string();
+  };
+  ASSERT_TRUE(pumpUntil([&] { return !analyticsBody().empty(); }, 20000));
+  EXPECT_NE(std::string::npos, analyticsBody().find("\"name\":\"download_run\",\"params\":{\"event_category\":\"4.22\","
+                                                    "\"event_label\":\"1203\"}"))
+      << analyticsBody();
+  ASSERT_TRUE(endMessageLoop(child));
+  ASSERT_EQ(0, child.waitForExit(30000));
+
+  // The reporter's last pass at shutdown, if its period had not come yet.
+  std::vector<CollectedBatch> batches = standinCollected();
+  ASSERT_FALSE(batches.empty());
+  bool found = false;
+  for (const CollectedBatch& batch : batches) {
+    EXPECT_EQ("accepted", batch.verdict);
+    found = found || batch.body.find("\"eventKey\": \"run_downloader\"") != std::string::npos;
+  }
+  EXPECT_TRUE(found) << batches[0].body;
+  EXPECT_NE(std::string::npos, batches[0].body.find("\"openid\": \"1203\""));
   removeTree(dir);
 }

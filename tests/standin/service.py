@@ -39,6 +39,7 @@ import time
 import urllib.parse
 
 GEN_PREFIX = "/gen/"
+ANALYTICS_PATH = "/mp/collect"
 COLLECTION_PATH = "/collection/biz/upload"
 
 
@@ -156,6 +157,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if parsed.path == COLLECTION_PATH and self.command == "POST":
             return self.collection(body)
+        if parsed.path == ANALYTICS_PATH and self.command == "POST":
+            # The measurement service answers 204 whatever it was sent; the request log keeps
+            # the query and the body for the tests.
+            return self.send_body(204, b"")
         if parsed.path == "/health":
             return self.send_body(200, b"ok")
         if parsed.path.startswith(GEN_PREFIX):

@@ -52,6 +52,23 @@ std::vector<RecordedRequest> standinRequests() {
   return out;
 }
 
+std::vector<CollectedBatch> standinCollected() {
+  std::vector<CollectedBatch> out;
+  int status = 0;
+  std::string text;
+  if (!standinGet(L"/_control/collected", &status, &text) || status != 200) return out;
+  rapidjson::Document document;
+  document.Parse(text.c_str(), text.size());
+  if (document.HasParseError() || !document.IsArray()) return out;
+  for (const auto& item : document.GetArray()) {
+    auto field = [&](const char* name) {
+      return item.HasMember(name) && item[name].IsString() ? std::string(item[name].GetString()) : std::string();
+    };
+    out.push_back({field("timestamp"), field("signature"), field("verdict"), field("body")});
+  }
+  return out;
+}
+
 int standinTlsPort() {
   int status = 0;
   std::string body;

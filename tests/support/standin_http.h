@@ -24,6 +24,15 @@ struct RecordedRequest {
 bool resetStandin();
 std::vector<RecordedRequest> standinRequests();
 
+// One batch the stand-in's collection service received, with its verdict on the signature.
+struct CollectedBatch {
+  std::string timestamp;
+  std::string signature;
+  std::string verdict;
+  std::string body;
+};
+std::vector<CollectedBatch> standinCollected();
+
 // The https port of the stand-in (self-signed certificate), or 0 when it has none.
 int standinTlsPort();
 

@@ -10,6 +10,7 @@
 
 #include "model/config_imp.h"
 #include "model/vel_curl_downloader.h"
+#include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
@@ -20,29 +21,9 @@ using namespace testing_support;
 
 namespace {
 
-struct Collected {
-  std::string timestamp;
-  std::string signature;
-  std::string verdict;
-  std::string body;
-};
+using Collected = CollectedBatch;
 
-std::vector<Collected> collected() {
-  std::vector<Collected> out;
-  int status = 0;
-  std::string text;
-  if (!standinGet(L"/_control/collected", &status, &text) || status != 200) return out;
-  rapidjson::Document doc;
-  doc.Parse(text.c_str());
-  if (!doc.IsArray()) return out;
-  for (const auto& item : doc.GetArray()) {
-    auto field = [&](const char* name) {
-      return item.HasMember(name) && item[name].IsString() ? std::string(item[name].GetString()) : std::string();
-    };
-    out.push_back({field("timestamp"), field("signature"), field("verdict"), field("body")});
-  }
-  return out;
-}
+std::vector<Collected> collected() { return standinCollected(); }
 
 bool waitForCollected(size_t count) {
   return pumpUntil([&] { return collected().size() >= count; }, 15000);
@@ -203,6 +184,38 @@ TEST_F(ReporterTest, Player4VariantQueuesNothing) {
   startReporter();
   reporter_.stop();
   EXPECT_TRUE(collected().empty());
+}
+
+TEST_F(ReporterTest, SuccessfulRunIsOneBatchInOrderSentAtOnceByItsLastEvent) {
+  startReporter();
+  events::reportRunDownloader(reporter_);
+  events::reportStartDownloader(reporter_);
+  events::reportDownloadSuccess(reporter_);
+  events::reportDownloadDuration(61000, reporter_);
+  events::reportInstallSuccess(reporter_);
+  DWORD woken = GetTickCount();
+  events::reportFullDuration(42000, reporter_);
+  // Well inside the reporter's 20 s period: the last event woke it.
+  ASSERT_TRUE(pumpUntil([&] { return !collected().empty(); }, 10000));
+  EXPECT_LT(GetTickCount() - woken, 10000u);
+  reporter_.stop();
+  std::vector<Collected> posts = collected();
+  ASSERT_EQ(1u, posts.size());
+  EXPECT_EQ("accepted", posts[0].verdict);
+  rapidjson::Document doc;
+  doc.Parse(posts[0].body.c_str());
+  ASSERT_TRUE(doc.IsArray());
+  std::vector<std::string> keys;
+  for (const auto& event : doc.GetArray()) keys.push_back(event["eventKey"].GetString());
+  EXPECT_EQ((std::vector<std::string>{"run_downloader", "start_downloader", "download_success", "download_duration",
+                                      "install_success", "downloader_full_duration"}),
+            keys);
+  ASSERT_EQ(6u, doc.Size());
+  EXPECT_STREQ("aws", doc[2]["properties"]["ext_field"].GetString());
+  EXPECT_EQ(61000, doc[3]["properties"]["duration"].GetInt());
+  EXPECT_STREQ("aws_ie", doc[3]["properties"]["ext_field"].GetString());
+  EXPECT_EQ(42000, doc[5]["properties"]["duration"].GetInt());
+  EXPECT_FALSE(doc[0]["properties"].HasMember("ext_field"));
 }
 
 }  // namespace

@@ -1,0 +1,185 @@
+#include "telemetry/google_analytics.h"
+
+#include <chrono>
+#include <utility>
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include "model/vel_curl_downloader.h"
+#include "telemetry/text_ids.h"
+#include "utility/encoding.h"
+#include "utility/log.h"
+#include "vel_build_config.h"
+
+namespace vbox {
+
+namespace {
+
+constexpr size_t kIdentifierMinimum = 10;
+constexpr char kEventCategory[] = "4.22";
+
+void postWithCurl(const std::string& body, const std::string& url) {
+  std::string response;
+  VelCurlDownloader::postRequest(body, response, url, std::vector<std::string>());
+}
+
+// The texts pass through the ANSI code page on their way in, as the identifier is kept in it.
+std::string ansiAsUtf8(const std::string& ansi) { return utility::toUtf8(utility::fromAnsi(ansi)); }
+
+}  // namespace
+
+GoogleAnalytics::GoogleAnalytics(Poster poster, AdapterLister adapters)
+    : state_(std::make_shared<SharedState>()), adapters_(adapters ? std::move(adapters) : &listAdapterAddresses) {
+  state_->poster = poster ? std::move(poster) : &postWithCurl;
+}
+
+GoogleAnalytics::~GoogleAnalytics() {
+  std::unique_lock<std::mutex> lock(state_->lock);
+  state_->stop = true;
+  state_->wake.notify_all();
+  if (!worker_.joinable()) return;
+  // An idle worker ends at once; one stuck in a post is left to finish with its own
+  // reference to the state, so nothing it touches goes away under it.
+  bool ended = state_->ended.wait_for(lock, std::chrono::milliseconds(kDestroyWaitMilliseconds),
+                                      [this] { return state_->workerEnded; });
+  lock.unlock();
+  if (ended) {
+    worker_.join();
+  } else {
+    worker_.detach();
+  }
+}
+
+void GoogleAnalytics::setMeasurement(const std::wstring& measurementId, const std::wstring& apiSecret) {
+  measurementId_ = measurementId;
+  apiSecret_ = apiSecret;
+  std::string url = collectUrl(buildconfig::kAnalyticsOrigin, measurementId, apiSecret);
+  std::lock_guard<std::mutex> lock(state_->lock);
+  state_->url = std::move(url);
+}
+
+void GoogleAnalytics::calcPCID() {
+  if (!clientId().empty()) return;
+
+  std::string id = readRegistryIdentifier();
+  if (id.size() > kIdentifierMinimum) {
+    VEL_LOG(L"read pcmac from pc %s", utility::fromAnsi(id).c_str());
+    std::lock_guard<std::mutex> lock(state_->lock);
+    state_->clientId = id;
+    return;
+  }
+
+  std::wstring stored = readDataFileIdentifier(dataFilePath());
+  VEL_LOG(L"read from morvane %s", stored.c_str());
+  id = utility::toAnsi(stored);
+
+  if (id.empty()) {
+    id = identifierFromAdapters(adapters_());
+    if (id.empty()) id = telemetry::guidText();
+    VEL_LOG(L"create pcmac %s", utility::fromAnsi(id).c_str());
+  }
+  if (id.empty()) return;
+  storeRegistryIdentifier(id);
+  std::lock_guard<std::mutex> lock(state_->lock);
+  state_->clientId = id;
+}
+
+std::wstring GoogleAnalytics::getPCID() {
+  calcPCID();
+  return utility::fromAnsi(clientId());
+}
+
+std::string GoogleAnalytics::clientId() {
+  std::lock_guard<std::mutex> lock(state_->lock);
+  return state_->clientId;
+}
+
+void GoogleAnalytics::sendEvent(const std::wstring& name, const std::wstring& label) {
+  if (disabled_.load()) return;
+  // Normally computed by the model's start-up already; then this returns at once.
+  calcPCID();
+  std::lock_guard<std::mutex> lock(state_->lock);
+  if (state_->queue.size() >= kQueueLimit) return;
+  state_->queue.push_back(SendTask{name, label});
+  state_->wake.notify_one();
+  if (state_->workerRunning && !state_->workerEnded) return;
+  if (worker_.joinable()) worker_.join();  // an ended worker; joining it does not wait
+  state_->workerRunning = true;
+  state_->workerEnded = false;
+  worker_ = std::thread(&GoogleAnalytics::_threadSend, state_);
+}
+
+void GoogleAnalytics::sendEventNow(const std::wstring& name, const std::wstring& label) {
+  if (disabled_.load()) return;
+  std::string id, url;
+  Poster poster;
+  {
+    std::lock_guard<std::mutex> lock(state_->lock);
+    id = state_->clientId;
+    url = state_->url;
+    poster = state_->poster;
+  }
+  poster(payload(id, name, label), url);
+}
+
+void GoogleAnalytics::setDisabled(bool disabled) { disabled_.store(disabled); }
+
+size_t GoogleAnalytics::pendingCount() {
+  std::lock_guard<std::mutex> lock(state_->lock);
+  return state_->queue.size();
+}
+
+void GoogleAnalytics::_threadSend(std::shared_ptr<SharedState> state) {
+  std::unique_lock<std::mutex> lock(state->lock);
+  for (;;) {
+    state->wake.wait(lock, [&state] { return state->stop || !state->queue.empty(); });
+    if (state->stop) break;
+    SendTask task = std::move(state->queue.front());
+    state->queue.pop_front();
+    std::string body = payload(state->clientId, task.name, task.label);
+    std::string url = state->url;
+    state->busy = true;
+    lock.unlock();
+    state->poster(body, url);
+    lock.lock();
+    state->busy = false;
+  }
+  state->workerEnded = true;
+  state->ended.notify_all();
+}
+
+std::string GoogleAnalytics::payload(const std::string& clientId, const std::wstring& name, const std::wstring& label) {
+  std::string id = ansiAsUtf8(clientId);
+  std::string nameText = ansiAsUtf8(utility::toAnsi(name));
+  std::string labelText = ansiAsUtf8(utility::toAnsi(label));
+  rapidjson::StringBuffer buffer;
+  // Non-ASCII leaves as \u escapes: the curl client reads its body in the ANSI code page.
+  rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::ASCII<>> writer(buffer);
+  writer.StartObject();
+  writer.Key("client_id");
+  writer.String(id.c_str(), static_cast<rapidjson::SizeType>(id.size()));
+  writer.Key("events");
+  writer.StartArray();
+  writer.StartObject();
+  writer.Key("name");
+  writer.String(nameText.c_str(), static_cast<rapidjson::SizeType>(nameText.size()));
+  writer.Key("params");
+  writer.StartObject();
+  writer.Key("event_category");
+  writer.String(kEventCategory);
+  writer.Key("event_label");
+  writer.String(labelText.c_str(), static_cast<rapidjson::SizeType>(labelText.size()));
+  writer.EndObject();
+  writer.EndObject();
+  writer.EndArray();
+  writer.EndObject();
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+std::string GoogleAnalytics::collectUrl(const std::wstring& origin, const std::wstring& measurementId,
+                                        const std::wstring& apiSecret) {
+  return utility::toAnsi(origin + L"/mp/collect?measurement_id=" + measurementId + L"&api_secret=" + apiSecret);
+}
+
+}  // namespace vbox

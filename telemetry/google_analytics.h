@@ -1,0 +1,91 @@
+#pragma once
+// The analytics measurement client: queues events for one background worker, or sends one
+// at once on the caller's thread when the process is about to end. It also owns the machine
+// identifier (the client id) that both telemetry channels use.
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "telemetry/pc_identifier.h"
+
+namespace vbox {
+
+class GoogleAnalytics {
+ public:
+  static constexpr size_t kQueueLimit = 100;
+  // How long destruction waits for a worker that is still posting before leaving it to
+  // finish on its own.
+  static constexpr unsigned kDestroyWaitMilliseconds = 2000;
+
+  // Posts one body to one address; the result is not used.
+  using Poster = std::function<void(const std::string& body, const std::string& url)>;
+  using AdapterLister = std::function<std::vector<AdapterAddress>()>;
+
+  // Defaults: the curl client's JSON post, and the system's adapter list.
+  explicit GoogleAnalytics(Poster poster = Poster(), AdapterLister adapters = AdapterLister());
+  ~GoogleAnalytics();
+  GoogleAnalytics(const GoogleAnalytics&) = delete;
+  GoogleAnalytics& operator=(const GoogleAnalytics&) = delete;
+
+  void setMeasurement(const std::wstring& measurementId, const std::wstring& apiSecret);
+  const std::wstring& measurementId() const { return measurementId_; }
+  const std::wstring& apiSecret() const { return apiSecret_; }
+
+  // Fills the client id once per process: registry, data file, adapters, then a GUID.
+  void calcPCID();
+  std::wstring getPCID();
+  std::string clientId();
+
+  // Queues the event for the worker; never waits for the network (any thread).
+  void sendEvent(const std::wstring& name, const std::wstring& label);
+  // Builds and posts the event on the calling thread.
+  void sendEventNow(const std::wstring& name, const std::wstring& label);
+  // After this no event is accepted (the model's teardown at shutdown).
+  void setDisabled(bool disabled);
+
+  size_t pendingCount();
+
+  // The parts of one send, exposed for the tests.
+  static std::string payload(const std::string& clientId, const std::wstring& name, const std::wstring& label);
+  static std::string collectUrl(const std::wstring& origin, const std::wstring& measurementId,
+                                const std::wstring& apiSecret);
+
+ private:
+  struct SendTask {
+    std::wstring name;
+    std::wstring label;
+  };
+  // Everything the worker touches; the worker holds its own reference, so a worker that is
+  // still posting when the client goes keeps it alive until it ends.
+  struct SharedState {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<SendTask> queue;
+    std::string clientId;
+    std::string url;
+    Poster poster;
+    bool stop = false;
+    bool busy = false;
+    bool workerRunning = false;
+    bool workerEnded = false;
+    std::condition_variable ended;
+  };
+
+  static void _threadSend(std::shared_ptr<SharedState> state);
+  void post(const std::string& clientId, const SendTask& task);
+
+  std::shared_ptr<SharedState> state_;
+  AdapterLister adapters_;
+  std::thread worker_;
+  std::wstring measurementId_;
+  std::wstring apiSecret_;
+  std::atomic<bool> disabled_{false};
+};
+
+}  // namespace vbox
