@@ -10,20 +10,7 @@
 #include "utility/log.h"
 #include "utility/log_writer.h"
 
-namespace {
-
-double nowMicroseconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
-
-}  // namespace
+using testing_support::nowMicroseconds;
 
 int main() {
   std::wstring dir = testing_support::makeTempDir(L"logbench");

@@ -21,17 +21,6 @@ using namespace testing_support;
 
 namespace {
 
-double nowMicroseconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
-
 void printCosts(const char* what, std::vector<double> costs) {
   std::sort(costs.begin(), costs.end());
   double sum = 0;

@@ -25,6 +25,19 @@ const std::string* RecordedRequest::header(const std::string& name) const {
   return nullptr;
 }
 
+namespace {
+
+// A control endpoint's JSON answer; false when it did not answer 200 with valid JSON.
+bool controlDocument(const wchar_t* path, rapidjson::Document* document) {
+  int status = 0;
+  std::string body;
+  if (!standinGet(path, &status, &body) || status != 200) return false;
+  document->Parse(body.c_str(), body.size());
+  return !document->HasParseError();
+}
+
+}  // namespace
+
 bool resetStandin() {
   int status = 0;
   return standinGet(L"/_control/reset", &status, nullptr) && status == 200;
@@ -32,12 +45,8 @@ bool resetStandin() {
 
 std::vector<RecordedRequest> standinRequests() {
   std::vector<RecordedRequest> out;
-  int status = 0;
-  std::string body;
-  if (!standinGet(L"/_control/requests", &status, &body) || status != 200) return out;
   rapidjson::Document document;
-  document.Parse(body.c_str(), body.size());
-  if (document.HasParseError() || !document.IsArray()) return out;
+  if (!controlDocument(L"/_control/requests", &document) || !document.IsArray()) return out;
   for (const auto& item : document.GetArray()) {
     RecordedRequest request;
     request.method = item["method"].GetString();
@@ -54,12 +63,8 @@ std::vector<RecordedRequest> standinRequests() {
 
 std::vector<CollectedBatch> standinCollected() {
   std::vector<CollectedBatch> out;
-  int status = 0;
-  std::string text;
-  if (!standinGet(L"/_control/collected", &status, &text) || status != 200) return out;
   rapidjson::Document document;
-  document.Parse(text.c_str(), text.size());
-  if (document.HasParseError() || !document.IsArray()) return out;
+  if (!controlDocument(L"/_control/collected", &document) || !document.IsArray()) return out;
   for (const auto& item : document.GetArray()) {
     auto field = [&](const char* name) {
       return item.HasMember(name) && item[name].IsString() ? std::string(item[name].GetString()) : std::string();
@@ -70,12 +75,8 @@ std::vector<CollectedBatch> standinCollected() {
 }
 
 int standinTlsPort() {
-  int status = 0;
-  std::string body;
-  if (!standinGet(L"/_control/tls", &status, &body) || status != 200) return 0;
   rapidjson::Document document;
-  document.Parse(body.c_str(), body.size());
-  if (document.HasParseError() || !document.IsObject() || !document.HasMember("port")) return 0;
+  if (!controlDocument(L"/_control/tls", &document) || !document.IsObject() || !document.HasMember("port")) return 0;
   return document["port"].GetInt();
 }
 

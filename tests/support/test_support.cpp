@@ -133,6 +133,17 @@ HWND findMessageOnlyWindow(DWORD processId, DWORD timeoutMilliseconds) {
   return nullptr;
 }
 
+double nowMicroseconds() {
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
 int standinPort() {
   const char* value = std::getenv("VEL_STANDIN_PORT");
   int port = value ? std::atoi(value) : 0;
