@@ -200,6 +200,7 @@ GlyphRun TextLayout::shapeWithFallback(const wchar_t* chars, int length, const S
   const bool underline = styles_[style].underline;
   HFONT base = underline ? underlineFont_ : font_;
   GlyphRun best = shape(chars, length, analysis, base);
+  best.style = style;
   if (best.shaped && best.missing == 0) return best;
   for (const std::wstring& face : fallbackFaces(scriptGroupOf(chars, length), locale_)) {
     if (!fontFaceExists(face)) continue;
