@@ -27,6 +27,10 @@ bool drawImage(HDC dc, const RECT& dest, const ImageSpec& spec) {
     target = RECT{dest.left + spec.dest.left, dest.top + spec.dest.top, dest.left + spec.dest.right,
                   dest.top + spec.dest.bottom};
   }
+  if (source.right <= source.left || source.bottom <= source.top) {
+    VEL_LOG(L"image source outside %s", spec.file.c_str());
+    return false;
+  }
   if (spec.fade == 0) return true;
 
   UniqueMemoryDc memory(dc);

@@ -53,7 +53,6 @@ COLORREF toColorRef(uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8)
 TextLayout::TextLayout(HDC dc, const std::wstring& text, const TextStyle& style, int maxWidth)
     : dc_(dc), format_(style.format), maxWidth_(maxWidth), locale_(currentLanguage()) {
   SavedDc saved(dc);
-  trimFallbackFonts();
   font_ = style.font ? style.font : static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
   underlineFont_ = style.underlineFont ? style.underlineFont : derivedFont(font_, L"", true);
   if (!underlineFont_) underlineFont_ = font_;

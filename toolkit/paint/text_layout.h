@@ -1,7 +1,8 @@
 #pragma once
 // Text laid out with Uniscribe: itemised by script and direction, shaped with a fallback font
 // where the chosen one lacks glyphs, broken into lines and put in display order. Used by the
-// text painter; window thread only.
+// text painter; window thread only. The fallback fonts of a layout stay valid until the next
+// drawText or measureText call, which may drop them.
 #include <windows.h>
 #include <usp10.h>
 

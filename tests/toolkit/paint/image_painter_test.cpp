@@ -77,6 +77,7 @@ TEST_F(ImagePainter, SourcePartIsStretchedOverTheDestination) {
   // A source reaching past the image is cut to it.
   ASSERT_TRUE(toolkit::drawImage(surface.dc(), RECT{0, 0, 10, 10}, L"file='" + path + L"' source='3,0,9,5'"));
   EXPECT_TRUE(looksLike(surface.pixel(5, 5), 0, 0, 0));
+  EXPECT_FALSE(toolkit::drawImage(surface.dc(), RECT{0, 0, 10, 10}, L"file='" + path + L"' source='4,0,9,5'"));
   // The dest key places the image inside the control's rectangle.
   surface.fill(RGB(255, 255, 255));
   ASSERT_TRUE(toolkit::drawImage(surface.dc(), RECT{0, 0, 10, 10}, L"file='" + path + L"' source='0,0,1,1' dest='5,5,7,7'"));

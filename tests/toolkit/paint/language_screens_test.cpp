@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <set>
 #include <vector>
 
@@ -113,6 +114,7 @@ TEST(LanguageScreens, EveryLanguageDrawsRealGlyphs) {
     style.font = fonts.get(-1);
 
     Surface surface(520, 90);
+    std::set<std::string> faces;
     const std::wstring texts[] = {toolkit::resolveDisplayText(L"@Title_wndTitle"),
                                   toolkit::resolveDisplayText(L"@MsgBox_exit")};
     for (int row = 0; row < 2; ++row) {
@@ -124,7 +126,13 @@ TEST(LanguageScreens, EveryLanguageDrawsRealGlyphs) {
       toolkit::TextLayout layout(surface.dc(), texts[row], style, rect.right - rect.left);
       EXPECT_EQ(0, layout.missingGlyphs()) << name << " row " << row;
       expectNoMissingGlyphs(surface.dc(), layout, name);
+      for (const toolkit::TextLine& line : layout.lines()) {
+        for (const toolkit::GlyphRun& run : line.runs) faces.insert(std::string(run.face.begin(), run.face.end()));
+      }
     }
+    std::string used;
+    for (const std::string& face : faces) used += (used.empty() ? "" : ", ") + face;
+    std::printf("%s: %s\n", name.c_str(), used.c_str());
     testing_support::writeFile(screens + L"\\lang_" + locale + L".png", surface.png());
   }
 }
