@@ -104,18 +104,18 @@ TEST(AttributeParse, ImageSpecs) {
       {L"   ", false, nullptr, false, {}, {}, 0},
   };
   for (const Case& c : cases) {
-    ImageSpec spec;
-    spec.file = L"untouched";
-    ASSERT_EQ(c.ok, parseImageSpec(c.text, &spec)) << c.text;
+    ImageSpec image;
+    image.file = L"untouched";
+    ASSERT_EQ(c.ok, parseImageSpec(c.text, &image)) << c.text;
     if (!c.ok) {
-      EXPECT_EQ(L"untouched", spec.file);
+      EXPECT_EQ(L"untouched", image.file);
       continue;
     }
-    EXPECT_EQ(c.file, spec.file) << c.text;
-    EXPECT_EQ(c.hasSource, spec.hasSource) << c.text;
-    EXPECT_TRUE(sameRect(c.source, spec.source)) << c.text;
-    EXPECT_TRUE(sameRect(c.corner, spec.corner)) << c.text;
-    EXPECT_EQ(c.fade, spec.fade) << c.text;
+    EXPECT_EQ(c.file, image.file) << c.text;
+    EXPECT_EQ(c.hasSource, image.hasSource) << c.text;
+    EXPECT_TRUE(sameRect(c.source, image.source)) << c.text;
+    EXPECT_TRUE(sameRect(c.corner, image.corner)) << c.text;
+    EXPECT_EQ(c.fade, image.fade) << c.text;
   }
   ImageSpec placed;
   ASSERT_TRUE(parseImageSpec(L"file='i.png' dest='2,2,18,18'", &placed));
