@@ -136,6 +136,25 @@ TEST_F(TextPainter, WordBreakWrapsAtBlanksWithinTheWidth) {
   EXPECT_EQ(L"Downloading...Downloading...", joined);
 }
 
+TEST_F(TextPainter, MarkupRunsKeepTheirStyleAcrossWrappedLines) {
+  style_.markup = true;
+  style_.format = DT_WORDBREAK;
+  Surface surface(160, 200);
+  const std::wstring text = L"Read the <u>licence agreement and the privacy policy</u> (<c #268fd6>now</c>)";
+  toolkit::drawText(surface.dc(), RECT{0, 0, 160, 200}, text, style_);
+  toolkit::TextLayout layout(surface.dc(), text, style_, 160);
+  ASSERT_GE(layout.lines().size(), 3u);
+  std::wstring underlined;
+  for (const toolkit::TextLine& line : layout.lines()) {
+    for (const toolkit::GlyphRun& run : line.runs) {
+      LOGFONTW font{};
+      GetObjectW(run.font, sizeof(font), &font);
+      if (font.lfUnderline) underlined += (underlined.empty() ? L"" : L" ") + run.text;
+    }
+  }
+  EXPECT_EQ(L"licence agreement and the privacy policy", underlined);
+}
+
 TEST_F(TextPainter, EndEllipsisFitsTheWidth) {
   style_.format = DT_SINGLELINE | DT_END_ELLIPSIS;
   Surface surface(10, 10);
