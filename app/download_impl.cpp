@@ -6,6 +6,7 @@
 #include "skin/fonts.h"
 #include "skin/language_table.h"
 #include "skin/skin_files.h"
+#include "toolkit/toolkit.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
@@ -28,6 +29,7 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   installFonts(instance, model->languageRecord());
 
   setSkinInstance(instance);
+  toolkit::initialise(instance);
   setCurrentLanguage(model->localeName(), L"en_US");
   setResourceFolder(skinInstanceFolder() + L"skin");
   loadSkinArchive(kSkinArchiveId, L"multi_language.tsv");
