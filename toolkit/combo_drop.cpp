@@ -87,10 +87,8 @@ LRESULT ComboDropWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONUP: {
       const int index = itemAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-      if (index >= 0) {
-        ShowWindow(window, SW_HIDE);
-        PostMessageW(window, kCommit, static_cast<WPARAM>(index), 0);
-      }
+      // Not hidden first: hiding would deactivate the pop-up, and that cancels the choice.
+      if (index >= 0) PostMessageW(window, kCommit, static_cast<WPARAM>(index), 0);
       return 0;
     }
     case WM_KEYDOWN:
