@@ -159,31 +159,31 @@ bool parseBool(const std::wstring& text, bool* out) {
 bool parseImageSpec(const std::wstring& text, ImageSpec* out) {
   std::wstring trimmed = trim(text);
   if (trimmed.empty()) return false;
-  ImageSpec spec;
+  ImageSpec image;
   if (!looksLikePairs(trimmed)) {
-    spec.file = trimmed;
-    *out = spec;
+    image.file = trimmed;
+    *out = image;
     return true;
   }
   std::vector<std::pair<std::wstring, std::wstring>> pairs;
   if (!parsePairs(trimmed, &pairs)) return false;
   for (const auto& [key, value] : pairs) {
     if (key == L"file") {
-      spec.file = value;
+      image.file = value;
     } else if (key == L"source") {
-      if (!parseRect(value, &spec.source)) return false;
-      spec.hasSource = true;
+      if (!parseRect(value, &image.source)) return false;
+      image.hasSource = true;
     } else if (key == L"corner") {
-      if (!parseRect(value, &spec.corner)) return false;
+      if (!parseRect(value, &image.corner)) return false;
     } else if (key == L"dest") {
-      if (!parseRect(value, &spec.dest)) return false;
-      spec.hasDest = true;
+      if (!parseRect(value, &image.dest)) return false;
+      image.hasDest = true;
     } else if (key == L"fade") {
-      if (!parseByte(value, &spec.fade)) return false;
+      if (!parseByte(value, &image.fade)) return false;
     }
   }
-  if (spec.file.empty()) return false;
-  *out = spec;
+  if (image.file.empty()) return false;
+  *out = image;
   return true;
 }
 

@@ -9,18 +9,18 @@ constexpr int kDefaultId = -1;
 
 FontTable::FontTable() { default_.face = L"Tahoma"; }
 
-void FontTable::setDefault(const FontSpec& spec) {
-  default_ = spec;
+void FontTable::setDefault(const FontSpec& font) {
+  default_ = font;
   fonts_.erase({kDefaultId, false});
   fonts_.erase({kDefaultId, true});
 }
 
-void FontTable::add(int id, const FontSpec& spec) {
+void FontTable::add(int id, const FontSpec& font) {
   if (id == kDefaultId) {
-    setDefault(spec);
+    setDefault(font);
     return;
   }
-  specs_[id] = spec;
+  specs_[id] = font;
   fonts_.erase({id, false});
   fonts_.erase({id, true});
 }

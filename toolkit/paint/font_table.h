@@ -24,8 +24,8 @@ class FontTable {
   FontTable& operator=(const FontTable&) = delete;
 
   // Replaces the default font (first: face "Tahoma", size 12); fonts made from it are dropped.
-  void setDefault(const FontSpec& spec);
-  void add(int id, const FontSpec& spec);
+  void setDefault(const FontSpec& font);
+  void add(int id, const FontSpec& font);
   bool has(int id) const { return specs_.count(id) != 0; }
   // The font of id; an unknown id or -1 gives the default. Made on first use and owned here:
   // the handle stays valid until that id's font is replaced or the table is destroyed.

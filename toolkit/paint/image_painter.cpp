@@ -17,24 +17,28 @@ RECT clipToImage(const RECT& source, int width, int height) {
 
 }  // namespace
 
-bool drawImage(HDC dc, const RECT& dest, const ImageSpec& spec) {
-  const DecodedImage* image = ImageCache::instance().get(spec.file);
+bool drawImage(HDC dc, const RECT& dest, const ImageSpec& request) {
+  const DecodedImage* image = ImageCache::instance().get(request.file);
   if (!image) return false;
-  RECT source = spec.hasSource ? clipToImage(spec.source, image->width, image->height)
-                               : RECT{0, 0, image->width, image->height};
+  RECT source = request.hasSource ? clipToImage(request.source, image->width, image->height)
+                                  : RECT{0, 0, image->width, image->height};
   RECT target = dest;
-  if (spec.hasDest) {
-    target = RECT{dest.left + spec.dest.left, dest.top + spec.dest.top, dest.left + spec.dest.right,
-                  dest.top + spec.dest.bottom};
+  if (request.hasDest) {
+    target = RECT{dest.left + request.dest.left, dest.top + request.dest.top, dest.left + request.dest.right,
+                  dest.top + request.dest.bottom};
   }
-  if (spec.fade == 0) return true;
+  if (source.right <= source.left || source.bottom <= source.top) {
+    VEL_LOG(L"image source outside %s", request.file.c_str());
+    return false;
+  }
+  if (request.fade == 0) return true;
 
   UniqueMemoryDc memory(dc);
   if (!memory) return false;
   SelectObjectScope selected(memory.get(), image->bitmap);
-  BLENDFUNCTION blend{AC_SRC_OVER, 0, spec.fade, static_cast<BYTE>(image->hasAlpha ? AC_SRC_ALPHA : 0)};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, request.fade, static_cast<BYTE>(image->hasAlpha ? AC_SRC_ALPHA : 0)};
   bool drawn = true;
-  for (const SlicePiece& piece : nineSlice(target, source, spec.corner)) {
+  for (const SlicePiece& piece : nineSlice(target, source, request.corner)) {
     const RECT& from = piece.source;
     const RECT& to = piece.dest;
     if (!AlphaBlend(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, memory.get(), from.left, from.top,
@@ -42,14 +46,14 @@ bool drawImage(HDC dc, const RECT& dest, const ImageSpec& spec) {
       drawn = false;
     }
   }
-  if (!drawn) VEL_LOG(L"AlphaBlend failed for %s, error %lu", spec.file.c_str(), GetLastError());
+  if (!drawn) VEL_LOG(L"AlphaBlend failed for %s, error %lu", request.file.c_str(), GetLastError());
   return drawn;
 }
 
 bool drawImage(HDC dc, const RECT& dest, const std::wstring& attribute) {
-  ImageSpec spec;
-  if (!parseImageSpec(attribute, &spec)) return false;
-  return drawImage(dc, dest, spec);
+  ImageSpec request;
+  if (!parseImageSpec(attribute, &request)) return false;
+  return drawImage(dc, dest, request);
 }
 
 }  // namespace toolkit

@@ -10,8 +10,8 @@
 namespace toolkit {
 
 // The source defaults to the whole image and is clipped to it. False when the file is
-// missing or fails to decode.
-bool drawImage(HDC dc, const RECT& dest, const ImageSpec& spec);
+// missing or fails to decode, or the source lies outside the image.
+bool drawImage(HDC dc, const RECT& dest, const ImageSpec& request);
 // Parses the attribute (see parseImageSpec) and draws it; false when it does not parse.
 bool drawImage(HDC dc, const RECT& dest, const std::wstring& attribute);
 
