@@ -475,9 +475,11 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
       onButtonUp(pointOf(lParam));
       return 0;
     case WM_CAPTURECHANGED:
+      // Capture taken away mid-press: the press ends without a click.
       if (captured_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
         UIEvent event;
-        event.type = UIEvent::kMouseLeave;
+        event.type = UIEvent::kButtonUp;
+        event.pt = POINT{-1, -1};
         CControlUI* control = captured_;
         captured_ = nullptr;
         control->doEvent(event);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "skin/language_table.h"
 #include "toolkit/builder.h"
 #include "toolkit/combo.h"
 #include "toolkit/edit.h"
@@ -78,6 +79,23 @@ TEST(AttributeTest, KnownNamesApplyAndBadValuesChangeNothing) {
     EXPECT_EQ(c.accepted, control->setAttribute(c.name, c.value));
     EXPECT_TRUE(c.holds(control.get()));
   }
+}
+
+TEST(AttributeTest, AtTextsResolveAtEveryDrawingAndKeepTheirStoredForm) {
+  setCurrentLanguage(L"en_US", L"en_US");
+  loadLanguageTable("Code\tlanguage_code\ten_US\r\nLanguage\tlanguage_name\tEnglish\r\nLabel\tsure\tSure\r\n");
+  std::unique_ptr<CControlUI> label = toolkit::createStandardControl(L"Label");
+  label->setText(L"@sure");
+  EXPECT_EQ(L"Sure", label->displayText());
+  EXPECT_EQ(L"@sure", label->text());
+  for (const wchar_t* kept : {L"@missing_key", L"@", L"sure"}) {
+    label->setText(kept);
+    EXPECT_EQ(kept, label->displayText());
+  }
+  // A later table shows at the next drawing, without setting the text again.
+  label->setText(L"@sure");
+  loadLanguageTable("Code\tlanguage_code\ten_US\r\nLanguage\tlanguage_name\tEnglish\r\nLabel\tsure\tOK\r\n");
+  EXPECT_EQ(L"OK", label->displayText());
 }
 
 TEST(AttributeTest, InterfacesAnswerTheClassAndItsBases) {

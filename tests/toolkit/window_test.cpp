@@ -7,6 +7,8 @@
 #include "toolkit/edit.h"
 #include "toolkit/option.h"
 #include "toolkit/progress.h"
+#include "toolkit/rich_edit.h"
+#include "toolkit/tab_layout.h"
 
 using gallery::GalleryWindow;
 
@@ -165,6 +167,25 @@ TEST_F(WindowTest, TabWalksTheEnabledVisibleControlsAndEnterOrSpacePresses) {
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
   EXPECT_EQ(L"richedit", window_->focusedControl()->name());
+}
+
+TEST_F(WindowTest, TheRichEditScrollsWithTheWheelUntilItsPageIsHidden) {
+  auto* rich = window_->findControl(L"richedit");
+  auto* richEdit = static_cast<toolkit::CRichEditUI*>(rich->getInterface(L"RichEdit"));
+  ASSERT_NE(nullptr, richEdit);
+  ASSERT_GT(richEdit->scrollRange(), 0);  // the licence is taller than its box
+  POINT pt = gallery::centreOf(rich);
+  ClientToScreen(hwnd_, &pt);
+  const WPARAM down = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA));
+  PostMessageW(hwnd_, WM_MOUSEWHEEL, down, MAKELPARAM(pt.x, pt.y));
+  ASSERT_TRUE(gallery::pump([&] { return richEdit->scrollPos() > 0; }));
+  PostMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 5), MAKELPARAM(pt.x, pt.y));
+  ASSERT_TRUE(gallery::pump([&] { return richEdit->scrollPos() == 0; }));
+  window_->find<toolkit::CTabLayoutUI>(L"tabs", L"TabLayout")->selectItem(1);
+  EXPECT_FALSE(rich->isVisible());
+  PostMessageW(hwnd_, WM_MOUSEWHEEL, down, MAKELPARAM(pt.x, pt.y));
+  gallery::pumpFor(50);
+  EXPECT_EQ(0, richEdit->scrollPos());
 }
 
 TEST_F(WindowTest, TheCaptionDragsExceptOverItsButtons) {
