@@ -25,22 +25,22 @@ namespace {
 std::wstring wide(const char* text) { return utility::fromUtf8(text ? std::string(text) : std::string()); }
 
 void readFont(const pugi::xml_node& node, WindowAttributes* window) {
-  FontSpec spec;
-  spec.face = wide(node.attribute("name").value());
+  FontSpec font;
+  font.face = wide(node.attribute("name").value());
   int size = 0;
-  if (parseInt(wide(node.attribute("size").value()), &size) && size > 0) spec.size = size;
-  parseBool(wide(node.attribute("bold").value()), &spec.bold);
-  parseBool(wide(node.attribute("underline").value()), &spec.underline);
-  parseBool(wide(node.attribute("italic").value()), &spec.italic);
+  if (parseInt(wide(node.attribute("size").value()), &size) && size > 0) font.size = size;
+  parseBool(wide(node.attribute("bold").value()), &font.bold);
+  parseBool(wide(node.attribute("underline").value()), &font.underline);
+  parseBool(wide(node.attribute("italic").value()), &font.italic);
   bool isDefault = false;
   parseBool(wide(node.attribute("default").value()), &isDefault);
   int id = -1;
   const bool hasId = parseInt(wide(node.attribute("id").value()), &id) && id >= 0;
   if (isDefault) {
     window->hasDefaultFont = true;
-    window->defaultFont = spec;
+    window->defaultFont = font;
   }
-  if (hasId) window->fonts.emplace_back(id, spec);
+  if (hasId) window->fonts.emplace_back(id, font);
 }
 
 void readWindow(const pugi::xml_node& node, WindowAttributes* window) {

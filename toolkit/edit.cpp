@@ -121,8 +121,8 @@ RECT CEditUI::nativeRect() const {
   // A single line, centred in the box the way the drawn text is.
   int lineHeight = 16;
   if (host()) {
-    const FontSpec& spec = host()->fonts().spec(font());
-    if (spec.size > 0) lineHeight = spec.size + 4;
+    const FontSpec& described = host()->fonts().spec(font());
+    if (described.size > 0) lineHeight = described.size + 4;
   }
   const int height = r.bottom - r.top;
   if (height > lineHeight) {

@@ -2,6 +2,8 @@
 // message loop with the toolkit's pre-translation.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/toolkit/gallery_window.h"
 #include "toolkit/combo.h"
 #include "toolkit/edit.h"
@@ -196,6 +198,19 @@ TEST_F(WindowTest, TheCaptionDragsExceptOverItsButtons) {
   EXPECT_EQ(HTCAPTION, SendMessageW(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(onLabel.x, onLabel.y)));
   EXPECT_EQ(HTCLIENT, SendMessageW(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(onButton.x, onButton.y)));
   EXPECT_EQ(HTCLIENT, SendMessageW(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(belowCaption.x, belowCaption.y)));
+}
+
+TEST_F(WindowTest, WithoutAVisibleOwnerTheWindowCentresOnItsScreen) {
+  window_->centerWindow();
+  RECT window;
+  GetWindowRect(hwnd_, &window);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_LE(std::abs((window.left - work.left) - (work.right - window.right)), 1);
+  EXPECT_LE(std::abs((window.top - work.top) - (work.bottom - window.bottom)), 1);
+  EXPECT_EQ(640, window.right - window.left);
 }
 
 TEST_F(WindowTest, TimersReachTheMessageHandler) {
