@@ -121,6 +121,12 @@ TEST_F(WindowTest, TheEditTakesTypedTextAndSendsKillFocusWhenLeft) {
   gallery::key(edit->nativeWindow(), VK_TAB);
   ASSERT_TRUE(gallery::pump([&] { return window_->count(L"killfocus", L"edit") == 2; }));
   EXPECT_EQ(L"richedit", window_->focusedControl()->name());
+  // Enter ends the typing as well.
+  window_->setFocusedControl(edit);
+  ASSERT_TRUE(edit->isEditing());
+  gallery::key(edit->nativeWindow(), VK_RETURN);
+  ASSERT_TRUE(gallery::pump([&] { return window_->count(L"killfocus", L"edit") == 3; }));
+  EXPECT_EQ(nullptr, window_->focusedControl());
 }
 
 TEST_F(WindowTest, TheComboSelectsFromItsDropListAndWithTheArrowKeys) {
