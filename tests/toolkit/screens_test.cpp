@@ -119,8 +119,8 @@ TEST_F(ScreensTest, MarkupDrawsAnUnderlinedAndAColouredRun) {
   EXPECT_GT(dark, 30);
 }
 
-TEST_F(ScreensTest, StatesAndPagesShowInTheirScreenshots) {
-  // The hot image under the mouse, then a selected second page.
+TEST_F(ScreensTest, TheHotImageShowsUnderTheMouse) {
+  // The mouse over the big button: its hot image, saved for a look.
   gallery::pumpFor(20);
   PostMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(rectOf(L"bigbtn").left + 20, rectOf(L"bigbtn").top + 20));
   gallery::pumpFor(50);
