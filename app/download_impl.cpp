@@ -8,6 +8,7 @@
 #include "skin/skin_files.h"
 #include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
+#include "toolkit/toolkit.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
@@ -30,6 +31,7 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   installFonts(instance, model->languageRecord());
 
   setSkinInstance(instance);
+  toolkit::initialise(instance);
   setCurrentLanguage(model->localeName(), L"en_US");
   setResourceFolder(skinInstanceFolder() + L"skin");
   loadSkinArchive(kSkinArchiveId, L"multi_language.tsv");

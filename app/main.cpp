@@ -10,6 +10,7 @@
 #include "core/main_thread_dispatcher.h"
 #include "model/downloader_model.h"
 #include "skin/fonts.h"
+#include "toolkit/toolkit.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
@@ -17,9 +18,9 @@ namespace {
 
 void runMessageLoop() {
   MSG message;
-  // The skinned windows' keyboard pre-translation is offered each message first once the
-  // toolkit exists.
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The skinned windows' keyboard navigation sees each message first.
+    if (toolkit::preTranslateMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -1,0 +1,256 @@
+// Real windows under Wine: the gallery driven by posted mouse and key messages through a
+// message loop with the toolkit's pre-translation.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/toolkit/gallery_window.h"
+#include "toolkit/combo.h"
+#include "toolkit/edit.h"
+#include "toolkit/option.h"
+#include "toolkit/progress.h"
+#include "toolkit/rich_edit.h"
+#include "toolkit/tab_layout.h"
+
+using gallery::GalleryWindow;
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gallery::setUp();
+    window_ = new GalleryWindow(&observer_);
+    hwnd_ = window_->open(0, 0);
+    ASSERT_NE(nullptr, hwnd_);
+    gallery::pumpFor(50);
+  }
+  void TearDown() override {
+    if (!observer_.deleted && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    gallery::pump([this] { return observer_.deleted; }, 2000);
+  }
+  toolkit::CControlUI* control(const wchar_t* name) {
+    toolkit::CControlUI* found = window_->findControl(name);
+    EXPECT_NE(nullptr, found) << name;
+    return found;
+  }
+  bool clickAndWait(const wchar_t* name, const wchar_t* type = L"click") {
+    const int before = window_->count(type, name);
+    gallery::click(hwnd_, gallery::centreOf(control(name)));
+    return gallery::pump([&] { return window_->count(type, name) > before; }, 1500);
+  }
+
+  GalleryWindow::Observer observer_;
+  GalleryWindow* window_ = nullptr;
+  HWND hwnd_ = nullptr;
+};
+
+TEST_F(WindowTest, TheLayoutSizesTheWindowAndLaysTheControlsOut) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  EXPECT_EQ(640, client.right);
+  EXPECT_EQ(400, client.bottom);
+  const RECT close = control(L"closebtn")->pos();
+  EXPECT_EQ(28, close.right - close.left);
+  // Inset 10 on the right, then the button's own 4 of padding.
+  EXPECT_EQ(640 - 10 - 4, close.right);
+  // The tab page fills what the fixed rows leave: 400 - 10 - (40+48+30+40+48) - 5*6.
+  const RECT page = control(L"richedit")->pos();
+  EXPECT_EQ(400 - 10, page.bottom);
+  EXPECT_EQ(400 - 10 - 206 - 30, page.bottom - page.top);
+}
+
+TEST_F(WindowTest, ClicksReachTheMapAndTheRightControl) {
+  ASSERT_TRUE(clickAndWait(L"textbtn"));
+  EXPECT_EQ(1, window_->mappedClicks);
+  ASSERT_TRUE(clickAndWait(L"smallbtn"));
+  EXPECT_EQ(1, window_->mappedClicks);
+  EXPECT_EQ(1, window_->count(L"click", L"textbtn"));
+}
+
+TEST_F(WindowTest, HiddenAndDisabledButtonsSendNoClick) {
+  // The hidden button takes no room: the text button sits where it would be.
+  auto* hidden = control(L"hiddenbtn");
+  hidden->setVisible(true);
+  gallery::pumpFor(30);
+  const POINT where = gallery::centreOf(hidden);
+  hidden->setVisible(false);
+  gallery::click(hwnd_, where);
+  gallery::click(hwnd_, gallery::centreOf(control(L"disabledbtn")));
+  ASSERT_TRUE(clickAndWait(L"smallbtn"));  // the clicks before it have been handled too
+  EXPECT_EQ(0, window_->count(L"click", L"hiddenbtn"));
+  EXPECT_EQ(0, window_->count(L"click", L"disabledbtn"));
+  EXPECT_EQ(1, window_->count(L"click", L"textbtn"));  // it moved under the hidden one's spot
+}
+
+TEST_F(WindowTest, OptionsOfAGroupSelectOneAnotherAWayAndALoneOptionToggles) {
+  auto* one = window_->find<toolkit::COptionUI>(L"opt1", L"Option");
+  auto* two = window_->find<toolkit::COptionUI>(L"opt2", L"Option");
+  auto* check = window_->find<toolkit::COptionUI>(L"check", L"Option");
+  ASSERT_TRUE(one && two && check);
+  ASSERT_TRUE(clickAndWait(L"opt2", L"selectchanged"));
+  EXPECT_TRUE(two->isSelected());
+  EXPECT_FALSE(one->isSelected());
+  EXPECT_EQ(1, window_->count(L"selectchanged", L"opt1"));
+  ASSERT_TRUE(clickAndWait(L"opt2", L"click"));  // selected already: stays, no change
+  EXPECT_TRUE(two->isSelected());
+  EXPECT_EQ(1, window_->count(L"selectchanged", L"opt2"));
+  ASSERT_TRUE(clickAndWait(L"check", L"selectchanged"));
+  ASSERT_TRUE(clickAndWait(L"check", L"selectchanged"));
+  EXPECT_FALSE(check->isSelected());
+}
+
+TEST_F(WindowTest, TheEditTakesTypedTextAndSendsKillFocusWhenLeft) {
+  auto* edit = window_->find<toolkit::CEditUI>(L"edit", L"Edit");
+  ASSERT_NE(nullptr, edit);
+  gallery::click(hwnd_, gallery::centreOf(edit));
+  ASSERT_TRUE(gallery::pump([&] { return edit->isEditing(); }));
+  HWND native = edit->nativeWindow();
+  ASSERT_EQ(native, GetFocus());
+  for (wchar_t c : std::wstring(L"\\Vel")) PostMessageW(native, WM_CHAR, c, 1);
+  gallery::pumpFor(30);
+  EXPECT_EQ(L"C:\\Games\\Vel", edit->getText());
+  // Leaving by a click on a label: the focus goes nowhere, the edit reports.
+  gallery::click(hwnd_, gallery::centreOf(control(L"multiline")));
+  ASSERT_TRUE(gallery::pump([&] { return window_->count(L"killfocus", L"edit") == 1; }));
+  EXPECT_FALSE(edit->isEditing());
+  EXPECT_EQ(L"C:\\Games\\Vel", edit->text());
+  // Leaving by Tab from inside the edit child, through the pre-translation.
+  gallery::click(hwnd_, gallery::centreOf(edit));
+  ASSERT_TRUE(gallery::pump([&] { return edit->isEditing(); }));
+  gallery::key(edit->nativeWindow(), VK_TAB);
+  ASSERT_TRUE(gallery::pump([&] { return window_->count(L"killfocus", L"edit") == 2; }));
+  EXPECT_EQ(L"richedit", window_->focusedControl()->name());
+  // Enter ends the typing as well.
+  window_->setFocusedControl(edit);
+  ASSERT_TRUE(edit->isEditing());
+  gallery::key(edit->nativeWindow(), VK_RETURN);
+  ASSERT_TRUE(gallery::pump([&] { return window_->count(L"killfocus", L"edit") == 3; }));
+  EXPECT_EQ(nullptr, window_->focusedControl());
+}
+
+TEST_F(WindowTest, TheComboSelectsFromItsDropListAndWithTheArrowKeys) {
+  auto* combo = window_->find<toolkit::CComboUI>(L"langcombo", L"Combo");
+  ASSERT_NE(nullptr, combo);
+  EXPECT_EQ(0, combo->getCurSel());
+  gallery::click(hwnd_, gallery::centreOf(combo));
+  ASSERT_TRUE(gallery::pump([&] { return combo->isDropOpen(); }));
+  HWND drop = combo->dropWindow();
+  const int y = combo->itemHeight() * 2 + combo->itemHeight() / 2;
+  PostMessageW(drop, WM_MOUSEMOVE, 0, MAKELPARAM(10, y));
+  PostMessageW(drop, WM_LBUTTONUP, 0, MAKELPARAM(10, y));
+  ASSERT_TRUE(gallery::pump([&] { return window_->count(L"itemselect", L"langcombo") == 1; }));
+  EXPECT_FALSE(combo->isDropOpen());
+  EXPECT_FALSE(IsWindow(drop));
+  EXPECT_EQ(2, combo->getCurSel());
+  EXPECT_EQ(L"vn", combo->getItemAt(combo->getCurSel())->userData);
+  EXPECT_EQ(L"Tiếng Việt", combo->getText());
+  // Up while it has the focus: the previous item, notified with its index.
+  window_->setFocusedControl(combo);
+  gallery::key(hwnd_, VK_UP);
+  ASSERT_TRUE(gallery::pump([&] { return window_->count(L"itemselect", L"langcombo") == 2; }));
+  EXPECT_EQ(1u, window_->notes.back().wParam);
+  EXPECT_EQ(L"de", combo->getItemAt(combo->getCurSel())->userData);
+}
+
+TEST_F(WindowTest, TabWalksTheEnabledVisibleControlsAndEnterOrSpacePresses) {
+  window_->setFocusedControl(window_->findControl(L"textbtn"));
+  gallery::key(hwnd_, VK_TAB);  // the disabled button is skipped
+  ASSERT_TRUE(gallery::pump([&] { return window_->focusedControl() == window_->findControl(L"opt1"); }));
+  gallery::key(hwnd_, VK_TAB);
+  gallery::key(hwnd_, VK_SPACE);
+  ASSERT_TRUE(gallery::pump([&] { return window_->count(L"click", L"opt2") == 1; }));
+  SetFocus(hwnd_);
+  window_->setFocusedControl(window_->findControl(L"textbtn"));
+  gallery::key(hwnd_, VK_RETURN);
+  ASSERT_TRUE(gallery::pump([&] { return window_->mappedClicks == 1; }));
+  // Shift+Tab goes back, wrapping past the first control to the last.
+  window_->setFocusedControl(window_->findControl(L"langcombo"));
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  gallery::key(hwnd_, VK_TAB);
+  gallery::pumpFor(50);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(L"richedit", window_->focusedControl()->name());
+}
+
+TEST_F(WindowTest, TheRichEditScrollsWithTheWheelUntilItsPageIsHidden) {
+  auto* rich = window_->findControl(L"richedit");
+  auto* richEdit = static_cast<toolkit::CRichEditUI*>(rich->getInterface(L"RichEdit"));
+  ASSERT_NE(nullptr, richEdit);
+  ASSERT_GT(richEdit->scrollRange(), 0);  // the licence is taller than its box
+  POINT pt = gallery::centreOf(rich);
+  ClientToScreen(hwnd_, &pt);
+  const WPARAM down = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA));
+  PostMessageW(hwnd_, WM_MOUSEWHEEL, down, MAKELPARAM(pt.x, pt.y));
+  ASSERT_TRUE(gallery::pump([&] { return richEdit->scrollPos() > 0; }));
+  PostMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 5), MAKELPARAM(pt.x, pt.y));
+  ASSERT_TRUE(gallery::pump([&] { return richEdit->scrollPos() == 0; }));
+  window_->find<toolkit::CTabLayoutUI>(L"tabs", L"TabLayout")->selectItem(1);
+  EXPECT_FALSE(rich->isVisible());
+  PostMessageW(hwnd_, WM_MOUSEWHEEL, down, MAKELPARAM(pt.x, pt.y));
+  gallery::pumpFor(50);
+  EXPECT_EQ(0, richEdit->scrollPos());
+}
+
+TEST_F(WindowTest, TheCaptionDragsExceptOverItsButtons) {
+  POINT onLabel = gallery::centreOf(control(L"title"));
+  POINT onButton = gallery::centreOf(control(L"closebtn"));
+  POINT belowCaption = gallery::centreOf(control(L"multiline"));
+  for (POINT* pt : {&onLabel, &onButton, &belowCaption}) ClientToScreen(hwnd_, pt);
+  EXPECT_EQ(HTCAPTION, SendMessageW(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(onLabel.x, onLabel.y)));
+  EXPECT_EQ(HTCLIENT, SendMessageW(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(onButton.x, onButton.y)));
+  EXPECT_EQ(HTCLIENT, SendMessageW(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(belowCaption.x, belowCaption.y)));
+}
+
+TEST_F(WindowTest, WithoutAVisibleOwnerTheWindowCentresOnItsScreen) {
+  window_->centerWindow();
+  RECT window;
+  GetWindowRect(hwnd_, &window);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_LE(std::abs((window.left - work.left) - (work.right - window.right)), 1);
+  EXPECT_LE(std::abs((window.top - work.top) - (work.bottom - window.bottom)), 1);
+  EXPECT_EQ(640, window.right - window.left);
+}
+
+TEST_F(WindowTest, TimersReachTheMessageHandler) {
+  window_->timerId = 7;
+  ASSERT_TRUE(window_->setTimer(7, 20));
+  ASSERT_TRUE(gallery::pump([&] { return window_->timerTicks >= 3; }));
+  window_->killTimer(7);
+  const int ticks = window_->timerTicks;
+  gallery::pumpFor(100);
+  EXPECT_EQ(ticks, window_->timerTicks);
+}
+
+TEST_F(WindowTest, CloseRunsTheHooksAndTheWindowDeletesItself) {
+  window_->close(IDRETRY);
+  ASSERT_TRUE(gallery::pump([&] { return observer_.deleted; }));
+  EXPECT_TRUE(observer_.destroyedHook);
+  EXPECT_EQ(static_cast<UINT>(IDRETRY), observer_.result);
+  EXPECT_FALSE(IsWindow(hwnd_));
+}
+
+TEST_F(WindowTest, EscapeActsAsTheCloseButton) {
+  gallery::key(hwnd_, VK_ESCAPE);
+  ASSERT_TRUE(gallery::pump([&] { return observer_.deleted; }));
+  // The close button's click was sent, and the default handling closed the window.
+  EXPECT_TRUE(observer_.destroyedHook);
+  EXPECT_EQ(static_cast<UINT>(IDCANCEL), observer_.result);
+}
+
+TEST_F(WindowTest, EscapeDoesNothingWhileTheCloseButtonIsDisabled) {
+  control(L"closebtn")->setEnabled(false);
+  gallery::key(hwnd_, VK_ESCAPE);
+  gallery::pumpFor(100);
+  EXPECT_FALSE(observer_.deleted);
+  EXPECT_EQ(0, window_->count(L"click", L"closebtn"));
+}
+
+}  // namespace

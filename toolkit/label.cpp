@@ -1,0 +1,102 @@
+#include "toolkit/label.h"
+
+#include "toolkit/paint/attribute_parse.h"
+#include "toolkit/paint/text_painter.h"
+
+namespace toolkit {
+
+const wchar_t* CLabelUI::getClass() const { return L"Label"; }
+
+void* CLabelUI::getInterface(const std::wstring& name) {
+  if (name == L"Label") return this;
+  return CControlUI::getInterface(name);
+}
+
+bool CLabelUI::setAttribute(const std::wstring& name, const std::wstring& value) {
+  if (name == L"align") {
+    if (value == L"left") {
+      align_ = Align::kLeft;
+    } else if (value == L"center") {
+      align_ = Align::kCenter;
+    } else if (value == L"right") {
+      align_ = Align::kRight;
+    } else {
+      return false;
+    }
+  } else if (name == L"valign") {
+    if (value == L"top") {
+      valign_ = VAlign::kTop;
+    } else if (value == L"vcenter" || value == L"center") {
+      valign_ = VAlign::kCenter;
+    } else if (value == L"bottom") {
+      valign_ = VAlign::kBottom;
+    } else {
+      return false;
+    }
+  } else if (name == L"multiline" || name == L"markup" || name == L"endellipsis") {
+    bool on = false;
+    if (!parseBool(value, &on)) return false;
+    if (name == L"multiline") {
+      multiLine_ = on;
+    } else if (name == L"markup") {
+      markup_ = on;
+    } else {
+      endEllipsis_ = on;
+    }
+  } else if (name == L"textpadding") {
+    RECT padding;
+    if (!parseRect(value, &padding)) return false;
+    textPadding_ = padding;
+  } else {
+    return CControlUI::setAttribute(name, value);
+  }
+  invalidate();
+  return true;
+}
+
+void CLabelUI::setMultiLine(bool multiLine) {
+  multiLine_ = multiLine;
+  invalidate();
+}
+
+void CLabelUI::setMarkup(bool markup) {
+  markup_ = markup;
+  invalidate();
+}
+
+void CLabelUI::setTextPadding(const RECT& padding) {
+  textPadding_ = padding;
+  invalidate();
+}
+
+void CLabelUI::paintText(HDC dc) { drawLabelText(dc, pos(), effectiveTextColor()); }
+
+void CLabelUI::drawLabelText(HDC dc, const RECT& area, uint32_t color) {
+  const std::wstring text = displayText();
+  if (text.empty() || !host()) return;
+  RECT box = area;
+  box.left += textPadding_.left;
+  box.top += textPadding_.top;
+  box.right -= textPadding_.right;
+  box.bottom -= textPadding_.bottom;
+  if (box.right <= box.left || box.bottom <= box.top) return;
+
+  UINT format = DT_NOPREFIX;
+  format |= align_ == Align::kCenter ? DT_CENTER : align_ == Align::kRight ? DT_RIGHT : DT_LEFT;
+  if (endEllipsis_) format |= DT_END_ELLIPSIS;
+  if (!multiLine_) {
+    format |= DT_SINGLELINE;
+    format |= valign_ == VAlign::kCenter ? DT_VCENTER : valign_ == VAlign::kBottom ? DT_BOTTOM : DT_TOP;
+    drawText(dc, box, text, textStyle(color, format, markup_));
+    return;
+  }
+  // DrawText centres only single lines: place the wrapped block by its measured height.
+  format |= DT_WORDBREAK | DT_TOP;
+  const TextStyle style = textStyle(color, format, markup_);
+  const SIZE size = measureText(dc, box.right - box.left, text, style);
+  const int free = (box.bottom - box.top) - size.cy;
+  if (free > 0 && valign_ != VAlign::kTop) box.top += valign_ == VAlign::kCenter ? free / 2 : free;
+  drawText(dc, box, text, style);
+}
+
+}  // namespace toolkit

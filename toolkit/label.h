@@ -1,0 +1,40 @@
+#pragma once
+// Text in a rectangle: single or multi-line, aligned horizontally ("align": left, center,
+// right) and vertically ("valign": top, vcenter, bottom), with text padding and, when
+// "markup" is on, the inline underline and colour tags.
+#include "toolkit/control.h"
+
+namespace toolkit {
+
+class CLabelUI : public CControlUI {
+ public:
+  const wchar_t* getClass() const override;
+  void* getInterface(const std::wstring& name) override;
+  bool setAttribute(const std::wstring& name, const std::wstring& value) override;
+
+  enum class Align { kLeft, kCenter, kRight };
+  enum class VAlign { kTop, kCenter, kBottom };
+  Align align() const { return align_; }
+  VAlign valign() const { return valign_; }
+  bool multiLine() const { return multiLine_; }
+  void setMultiLine(bool multiLine);
+  bool markup() const { return markup_; }
+  void setMarkup(bool markup);
+  const RECT& textPadding() const { return textPadding_; }
+  void setTextPadding(const RECT& padding);
+
+ protected:
+  void paintText(HDC dc) override;
+  // Draws the display text in the colour given, with this label's alignment rules.
+  void drawLabelText(HDC dc, const RECT& area, uint32_t color);
+
+ private:
+  Align align_ = Align::kLeft;
+  VAlign valign_ = VAlign::kCenter;
+  bool multiLine_ = false;
+  bool markup_ = false;
+  bool endEllipsis_ = false;
+  RECT textPadding_{};
+};
+
+}  // namespace toolkit
