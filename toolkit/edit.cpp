@@ -121,7 +121,7 @@ RECT CEditUI::nativeRect() const {
   // A single line, centred in the box the way the drawn text is.
   int lineHeight = 16;
   if (host()) {
-    const FontSpec& described = host()->fonts().spec(font());
+    const FontSpec& described = host()->fonts().describe(font());
     if (described.size > 0) lineHeight = described.size + 4;
   }
   const int height = r.bottom - r.top;

@@ -25,7 +25,7 @@ void FontTable::add(int id, const FontSpec& font) {
   fonts_.erase({id, true});
 }
 
-const FontSpec& FontTable::spec(int id) const {
+const FontSpec& FontTable::describe(int id) const {
   auto found = specs_.find(id);
   return found == specs_.end() ? default_ : found->second;
 }
@@ -36,7 +36,7 @@ HFONT FontTable::underlined(int id) const { return make(id, true); }
 
 HFONT FontTable::make(int id, bool underline) const {
   const int key = specs_.count(id) ? id : kDefaultId;
-  const FontSpec& font = spec(key);
+  const FontSpec& font = describe(key);
   const bool wantUnderline = underline || font.underline;
   auto found = fonts_.find({key, wantUnderline});
   if (found != fonts_.end()) return found->second.get();

@@ -32,7 +32,7 @@ class FontTable {
   HFONT get(int id) const;
   // The same font with underline, for underlined markup runs.
   HFONT underlined(int id) const;
-  const FontSpec& spec(int id) const;
+  const FontSpec& describe(int id) const;
 
  private:
   HFONT make(int id, bool underline) const;

@@ -170,8 +170,8 @@ TEST_F(TextPainter, EndEllipsisFitsTheWidth) {
 
 TEST(FontTable, IdsSizesAndUnderline) {
   toolkit::FontTable fonts;
-  EXPECT_EQ(L"Tahoma", fonts.spec(-1).face);
-  EXPECT_EQ(12, fonts.spec(-1).size);
+  EXPECT_EQ(L"Tahoma", fonts.describe(-1).face);
+  EXPECT_EQ(12, fonts.describe(-1).size);
   fonts.setDefault(toolkit::FontSpec{L"Roboto", 13});
   fonts.add(2, toolkit::FontSpec{L"Roboto", 16, true});
   auto logFont = [](HFONT font) {
