@@ -2,7 +2,7 @@
 // them: nine-sliced buttons at two sizes, markup runs, progress bars.
 #include <gtest/gtest.h>
 
-#include "tests/toolkit/gallery_window.h"
+#include "tests/toolkit/gallery_fixture.h"
 
 using gallery::GalleryWindow;
 
@@ -14,26 +14,16 @@ constexpr uint32_t kHorizontalEdge = 0x008080, kVerticalEdge = 0x800080, kNormal
 constexpr uint32_t kFore = 0x005AC8, kTrack = 0xD0D0D0;
 constexpr int kCorner = 6;
 
-class ScreensTest : public ::testing::Test {
+class ScreensTest : public gallery::GalleryFixture {
  protected:
   void SetUp() override {
-    gallery::setUp();
-    window_ = new GalleryWindow(&observer_);
-    hwnd_ = window_->open(0, 0);
-    ASSERT_NE(nullptr, hwnd_);
-    gallery::pumpFor(50);
+    GalleryFixture::SetUp();
+    if (HasFatalFailure()) return;
     shot_ = gallery::capture(hwnd_);
     ASSERT_EQ(640, shot_.width);
   }
-  void TearDown() override {
-    window_->close();
-    gallery::pump([this] { return observer_.deleted; }, 2000);
-  }
   RECT rectOf(const wchar_t* name) { return window_->findControl(name)->pos(); }
 
-  GalleryWindow::Observer observer_;
-  GalleryWindow* window_ = nullptr;
-  HWND hwnd_ = nullptr;
   gallery::Shot shot_;
 };
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tests/toolkit/gallery_window.h"
+#include "tests/toolkit/gallery_fixture.h"
 #include "toolkit/combo.h"
 #include "toolkit/edit.h"
 #include "toolkit/option.h"
@@ -16,19 +16,8 @@ using gallery::GalleryWindow;
 
 namespace {
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public gallery::GalleryFixture {
  protected:
-  void SetUp() override {
-    gallery::setUp();
-    window_ = new GalleryWindow(&observer_);
-    hwnd_ = window_->open(0, 0);
-    ASSERT_NE(nullptr, hwnd_);
-    gallery::pumpFor(50);
-  }
-  void TearDown() override {
-    if (!observer_.deleted && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-    gallery::pump([this] { return observer_.deleted; }, 2000);
-  }
   toolkit::CControlUI* control(const wchar_t* name) {
     toolkit::CControlUI* found = window_->findControl(name);
     EXPECT_NE(nullptr, found) << name;
@@ -39,10 +28,6 @@ class WindowTest : public ::testing::Test {
     gallery::click(hwnd_, gallery::centreOf(control(name)));
     return gallery::pump([&] { return window_->count(type, name) > before; }, 1500);
   }
-
-  GalleryWindow::Observer observer_;
-  GalleryWindow* window_ = nullptr;
-  HWND hwnd_ = nullptr;
 };
 
 TEST_F(WindowTest, TheLayoutSizesTheWindowAndLaysTheControlsOut) {
