@@ -12,8 +12,6 @@
 #include "toolkit/rich_edit.h"
 #include "toolkit/tab_layout.h"
 
-using gallery::GalleryWindow;
-
 namespace {
 
 class WindowTest : public gallery::GalleryFixture {
