@@ -1,8 +1,18 @@
 // Screenshots of the gallery, saved under the build tree, and the pixels that matter in
-// them: nine-sliced buttons at two sizes, markup runs, progress bars.
+// them: nine-sliced buttons at two sizes, markup runs, progress bars, every language.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "skin/language_record.h"
+#include "skin/language_table.h"
+#include "tests/support/test_support.h"
 #include "tests/toolkit/gallery_fixture.h"
+#include "toolkit/paint/text_layout.h"
+#include "toolkit/tab_layout.h"
+#include "utility/encoding.h"
 
 using gallery::GalleryWindow;
 
@@ -117,6 +127,65 @@ TEST_F(ScreensTest, TheHotImageShowsUnderTheMouse) {
   gallery::Shot hot = gallery::capture(hwnd_);
   EXPECT_TRUE(gallery::save(hot, L"gallery_hot.png"));
   EXPECT_EQ(0xDCDCFFu, hot.rgb(rectOf(L"bigbtn").left + 20, rectOf(L"bigbtn").top + 20));
+}
+
+// Every shipped language's window title and exit question in the gallery's labels, from the
+// real table through "@" keys and with that language's face: real glyphs (fallback faces
+// where the face lacks the script) and ink in both labels. Saved as label_<locale>.png.
+TEST_F(ScreensTest, EveryLanguageShowsRealGlyphsInTheLabels) {
+  const std::string table = testing_support::readFile(VEL_LANGUAGE_TABLE);
+  ASSERT_FALSE(table.empty());
+  std::vector<std::wstring> locales;
+  std::string header = table.substr(0, table.find_first_of("\r\n"));
+  for (size_t start = 0, cell = 0; start <= header.size(); ++cell) {
+    size_t tab = std::min(header.find('\t', start), header.size());
+    if (cell >= 2 && tab > start) locales.push_back(utility::fromUtf8(header.substr(start, tab - start)));
+    start = tab + 1;
+  }
+  ASSERT_EQ(19u, locales.size());
+
+  auto* tabs = window_->find<toolkit::CTabLayoutUI>(L"tabs", L"TabLayout");
+  ASSERT_NE(nullptr, tabs);
+  tabs->selectItem(1);
+  toolkit::CControlUI* title = window_->findControl(L"title");
+  toolkit::CControlUI* question = window_->findControl(L"page1");
+  title->setText(L"@Title_wndTitle");
+  question->setText(L"@MsgBox_exit");
+
+  for (const std::wstring& locale : locales) {
+    const std::string name = utility::toUtf8(locale);
+    SCOPED_TRACE(name);
+    setCurrentLanguage(locale, L"en_US");
+    loadLanguageTable(table);
+    std::wstring face = languageRecordFor(L"").fontFace;
+    for (const wchar_t* code : {L"tw", L"kr", L"jp", L"vn", L"th", L"pt", L"ru", L"es", L"ar", L"de", L"fr", L"id"}) {
+      if (languageRecordFor(code).localeName == locale) face = languageRecordFor(code).fontFace;
+    }
+    window_->addFont(1, face, 16, true);
+    window_->setDefaultFont(face, 16);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    gallery::pumpFor(30);
+    gallery::Shot shot = gallery::capture(hwnd_);
+    EXPECT_TRUE(gallery::save(shot, L"label_" + locale + L".png"));
+
+    for (toolkit::CControlUI* label : {title, question}) {
+      const std::wstring text = label->displayText();
+      ASSERT_NE(L'@', text[0]) << "the table lacks the key";
+      const RECT r = label->pos();
+      const uint32_t background = shot.rgb(r.left, r.top);
+      int ink = 0;
+      for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) ink += shot.rgb(x, y) != background;
+      }
+      EXPECT_GT(ink, 40) << "no ink";
+      toolkit::ScreenDc screen;
+      toolkit::TextStyle style;
+      style.font = window_->fonts().get(label->font());
+      toolkit::TextLayout layout(screen.get(), text, style, r.right - r.left);
+      EXPECT_EQ(0, layout.missingGlyphs());
+    }
+  }
+  setCurrentLanguage(L"en_US", L"en_US");
 }
 
 }  // namespace
