@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "stb_image.h"
+#include "toolkit/paint/gdi_handle.h"
 #include "toolkit/paint/image_cache.h"
 
 namespace toolkit {
@@ -26,19 +27,9 @@ bool decodeImage(const std::string& bytes, DecodedImage* out) {
                                          &width, &height, &channels, 4));
   if (!pixels.data || width <= 0 || height <= 0) return false;
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) {
-    if (bitmap) DeleteObject(bitmap);
-    return false;
-  }
+  HBITMAP bitmap = createTopDownBitmap(nullptr, width, height, &bits);
+  if (!bitmap) return false;
 
   // RGBA straight alpha in, BGRA premultiplied out, as AlphaBlend wants it.
   bool hasAlpha = false;

@@ -9,15 +9,8 @@
 namespace paint_testing {
 
 Surface::Surface(int width, int height) : width_(width), height_(height), dc_(nullptr) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bitmap_.reset(toolkit::createTopDownBitmap(nullptr, width, height, &bits));
   bits_ = static_cast<uint32_t*>(bits);
   previous_ = SelectObject(dc_.get(), bitmap_.get());
   fill(RGB(255, 255, 255));
