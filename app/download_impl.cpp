@@ -1,8 +1,7 @@
 #include "app/download_impl.h"
 
-#include <curl/curl.h>
-
 #include "model/downloader_model.h"
+#include "model/vel_curl_downloader.h"
 #include "skin/fonts.h"
 #include "skin/language_table.h"
 #include "skin/skin_files.h"
@@ -14,6 +13,8 @@
 
 namespace {
 constexpr UINT kSkinArchiveId = 129;
+// Transfers still running at exit are aborted; this long they may take to notice.
+constexpr DWORD kCurlCleanupLimitMilliseconds = 1500;
 }  // namespace
 
 bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
@@ -22,7 +23,7 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   VEL_LOG(L"path %s", utility::ufile::moduleDir().c_str());
 
   // CURL_GLOBAL_ALL: SSL and Win32 sockets.
-  curlReady_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+  curlReady_ = VelCurlDownloader::globalInit();
 
   DownloaderModel* model = DownloaderModel::instance();
   model->init(commandLine);
@@ -50,6 +51,8 @@ void DownloadImpl::shutdown() {
   // The model's workers, timers and queued tasks are torn down here too once they exist.
   DownloaderModel::instance()->teardown();
   DownloaderModel::destroyInstance();
-  if (curlReady_) curl_global_cleanup();
+  // Never under a transfer that is still running: libcurl's clean-up clears the function
+  // tables a running TLS transfer calls through.
+  if (curlReady_) VelCurlDownloader::globalCleanup(kCurlCleanupLimitMilliseconds);
   curlReady_ = false;
 }

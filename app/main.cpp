@@ -12,6 +12,7 @@
 #include "skin/fonts.h"
 #include "toolkit/toolkit.h"
 #include "utility/log.h"
+#include "utility/log_writer.h"
 #include "utility/ufile.h"
 
 namespace {
@@ -51,8 +52,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     application.shutdown();
   }
 
-  // The log writer passes every 500 ms: give the last lines time to reach the file.
-  Sleep(1000);
+  // The last lines reach the file within one pass of the writer (500 ms); wait for them, a
+  // second at most.
+  if (common::LogWriter* writer = common::LogWriter::instance()) writer->waitUntilWritten(1000);
   CoUninitialize();
-  return 0;
+  // Ends every thread still running (a worker left past its stop limit) before anything of
+  // the process is torn down, so none of them can meet a destroyed object.
+  ExitProcess(0);
 }

@@ -118,16 +118,23 @@ void MainThreadDispatcher::killTimer(UINT_PTR id) {
   auto it = timers_.find(id);
   if (it == timers_.end()) return;
   KillTimer(window_, id);
-  // A task may kill its own timer from inside run: keep it alive until run returns.
-  if (id == tickingId_) killedWhileTicking_ = std::move(it->second);
+  // A task may kill its own timer from inside run: keep it alive until that run returns.
+  for (TickFrame* frame : tickFrames_) {
+    if (frame->id == id) {
+      frame->killedWhileRunning = std::move(it->second);
+      break;
+    }
+  }
   timers_.erase(it);
 }
 
 void MainThreadDispatcher::tick(UINT_PTR id) {
   auto it = timers_.find(id);
   if (it == timers_.end()) return;
-  tickingId_ = id;
-  it->second->run();
-  tickingId_ = 0;
-  killedWhileTicking_.reset();
+  Runable* task = it->second.get();
+  TickFrame frame{id, RunablePtr()};
+  tickFrames_.push_back(&frame);
+  task->run();
+  tickFrames_.pop_back();
+  // frame.killedWhileRunning, if set, is released here, after its run returned.
 }

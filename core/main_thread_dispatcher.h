@@ -6,6 +6,7 @@
 
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "core/runable.h"
 
@@ -47,10 +48,16 @@ class MainThreadDispatcher {
   std::map<const void*, long> owners_;  // under lock_
   HWND window_ = nullptr;
   DWORD threadId_ = 0;
+  // One frame per timer task running now. Ticks nest when a task runs a message loop of
+  // its own (a modal box), so each tick keeps its own frame; a timer killed while its task
+  // runs parks the task in the outermost frame running it, released when that run returns.
+  struct TickFrame {
+    UINT_PTR id;
+    RunablePtr killedWhileRunning;
+  };
   std::map<UINT_PTR, RunablePtr> timers_;
   UINT_PTR lastTimerId_ = 0;
-  UINT_PTR tickingId_ = 0;
-  RunablePtr killedWhileTicking_;
+  std::vector<TickFrame*> tickFrames_;
 };
 
 // Posts a callable to the window thread under the application-wide owner, which is never cancelled.

@@ -9,8 +9,11 @@
 #include <security.h>
 #include <schannel.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "utility/encoding.h"
 #include "utility/log.h"
@@ -22,6 +25,52 @@ constexpr long kMemoryTimeoutMs = 8000;
 constexpr long kFileTimeoutMs = 30 * 60 * 1000;
 constexpr curl_off_t kMaxReceiveBytesPerSecond = 20 * 1024 * 1024;
 constexpr DWORD kProgressIntervalMs = 1000;
+
+// Which transfers run, and whether new ones may start. Never destroyed: a transfer left
+// running at exit may still reach it.
+struct CurlLifetime {
+  std::mutex lock;
+  std::condition_variable idle;
+  int inFlight = 0;
+  bool closed = false;
+};
+CurlLifetime& lifetime() {
+  static CurlLifetime* state = new CurlLifetime();
+  return *state;
+}
+std::atomic<bool> g_abortAll{false};
+
+bool abortRequested(const std::atomic<bool>* abort) {
+  return g_abortAll.load(std::memory_order_relaxed) || (abort && abort->load(std::memory_order_relaxed));
+}
+
+// Counts one transfer for as long as it runs; refused once globalCleanup has begun.
+class TransferScope {
+ public:
+  TransferScope() {
+    std::lock_guard<std::mutex> guard(lifetime().lock);
+    admitted_ = !lifetime().closed;
+    if (admitted_) ++lifetime().inFlight;
+  }
+  ~TransferScope() {
+    if (!admitted_) return;
+    std::lock_guard<std::mutex> guard(lifetime().lock);
+    if (--lifetime().inFlight == 0) lifetime().idle.notify_all();
+  }
+  TransferScope(const TransferScope&) = delete;
+  TransferScope& operator=(const TransferScope&) = delete;
+  bool admitted() const { return admitted_; }
+
+ private:
+  bool admitted_ = false;
+};
+
+// Lets the abort flags end a transfer that carries no progress of its own.
+void setAbortable(CURL* curl, const std::atomic<bool>* abort) {
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &VelCurlDownloader::AbortCallback);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(abort));
+}
 
 struct EasyHandle {
   CURL* handle = curl_easy_init();
@@ -167,8 +216,39 @@ size_t VelCurlDownloader::WriteFileCallback(void* contents, size_t size, size_t 
   return bytes;
 }
 
+bool VelCurlDownloader::globalInit() {
+  std::lock_guard<std::mutex> guard(lifetime().lock);
+  lifetime().closed = false;
+  g_abortAll.store(false);
+  return curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+}
+
+bool VelCurlDownloader::globalCleanup(DWORD limitMilliseconds) {
+  std::unique_lock<std::mutex> guard(lifetime().lock);
+  lifetime().closed = true;
+  g_abortAll.store(true);
+  bool idle = lifetime().idle.wait_for(guard, std::chrono::milliseconds(limitMilliseconds),
+                                       [] { return lifetime().inFlight == 0; });
+  if (!idle) {
+    VEL_LOG(L"curl transfers still running %d, curl not cleaned up", lifetime().inFlight);
+    return false;
+  }
+  curl_global_cleanup();
+  return true;
+}
+
+int VelCurlDownloader::transfersInFlight() {
+  std::lock_guard<std::mutex> guard(lifetime().lock);
+  return lifetime().inFlight;
+}
+
+int VelCurlDownloader::AbortCallback(void* abort, int64_t, int64_t, int64_t, int64_t) {
+  return abortRequested(static_cast<const std::atomic<bool>*>(abort)) ? 1 : 0;
+}
+
 int VelCurlDownloader::ProgressCallback(void* data, double total, double now, double, double) {
   ProgressRecord* record = static_cast<ProgressRecord*>(data);
+  if (abortRequested(record->abort)) return 1;
   if ((total > -0.1 && total < 0.1) || !record->progress) return 0;
   double offset = static_cast<double>(record->resumeOffset);
   int percent = static_cast<int>((offset + now) / (offset + total) * 100.0);
@@ -181,8 +261,13 @@ int VelCurlDownloader::ProgressCallback(void* data, double total, double now, do
   return 0;
 }
 
-bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out) {
+bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out, const std::atomic<bool>* abort) {
   VEL_LOG(L"VelCurlDownloader::downloadMemory start");
+  TransferScope scope;
+  if (!scope.admitted()) {
+    VEL_LOG(L"curl closed, no transfer %s", wide(url.c_str()).c_str());
+    return false;
+  }
   EasyHandle curl;
   if (!curl.handle) {
     VEL_LOG(L"curl init error");
@@ -191,6 +276,7 @@ bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out)
   ChunkGuard chunk;
   curl_easy_setopt(curl.handle, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteMemoryCallback);
   curl_easy_setopt(curl.handle, CURLOPT_WRITEDATA, &chunk.chunk);
+  setAbortable(curl.handle, abort);
   setCommonOptions(curl.handle, url, kMemoryTimeoutMs);
   VEL_LOG(L"1111111111111111111111");
   CURLcode result = curl_easy_perform(curl.handle);
@@ -204,8 +290,13 @@ bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out)
 }
 
 bool VelCurlDownloader::postRequest(const std::string& body, std::string& response, const std::string& url,
-                                    const std::vector<std::string>& headers) {
+                                    const std::vector<std::string>& headers, const std::atomic<bool>* abort) {
   VEL_LOG(L"VelCurlDownloader::postRequest start %s", wide(url.c_str()).c_str());
+  TransferScope scope;
+  if (!scope.admitted()) {
+    VEL_LOG(L"curl closed, no transfer %s", wide(url.c_str()).c_str());
+    return false;
+  }
   EasyHandle curl;
   if (!curl.handle) {
     VEL_LOG(L"curl init error");
@@ -226,6 +317,7 @@ bool VelCurlDownloader::postRequest(const std::string& body, std::string& respon
   curl_easy_setopt(curl.handle, CURLOPT_POST, 1L);
   curl_easy_setopt(curl.handle, CURLOPT_POSTFIELDS, utf8.c_str());
   curl_easy_setopt(curl.handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(utf8.size()));
+  setAbortable(curl.handle, abort);
   setCommonOptions(curl.handle, url, kMemoryTimeoutMs);
   CURLcode result = curl_easy_perform(curl.handle);
   if (result != CURLE_OK) {
@@ -238,6 +330,11 @@ bool VelCurlDownloader::postRequest(const std::string& body, std::string& respon
 
 bool VelCurlDownloader::downloadFile(const std::string& path, const std::string& url, const Progress& progress) {
   VEL_LOG(L"VelCurlDownloader::downloadfile start");
+  TransferScope scope;
+  if (!scope.admitted()) {
+    VEL_LOG(L"curl closed, no transfer %s", wide(url.c_str()).c_str());
+    return false;
+  }
   int64_t existing = 0;
   HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              nullptr);
@@ -276,6 +373,7 @@ bool VelCurlDownloader::downloadFile(const std::string& path, const std::string&
   ProgressRecord progressRecord;
   progressRecord.resumeOffset = existing;
   progressRecord.progress = progress;
+  progressRecord.abort = abort_;
 
   EasyHandle curl;
   if (!curl.handle) {

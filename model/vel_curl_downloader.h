@@ -1,10 +1,15 @@
 #pragma once
 // The installer's thin layer over libcurl's easy interface: a GET into memory, a JSON
 // POST, and a file download with resume and percentage progress. Every call is
-// synchronous and uses its own easy handle; libcurl's global set-up belongs to the
-// application object. Texts (URLs, paths, bodies) are in the system ANSI code page.
+// synchronous and uses its own easy handle; libcurl's global set-up and clean-up go through
+// globalInit and globalCleanup. Texts (URLs, paths, bodies) are in the system ANSI code page.
+//
+// Any transfer can be aborted from another thread: through the flag its caller passes, or all
+// at once by globalCleanup. Either ends it at its next progress call (at least once a second,
+// also while nothing arrives).
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,6 +29,7 @@ class VelCurlDownloader {
     DWORD lastReportTick = 0;
     int64_t resumeOffset = 0;
     Progress progress;
+    const std::atomic<bool>* abort = nullptr;
   };
 
   // A growing response buffer, exactly as large as the bytes received.
@@ -36,20 +42,33 @@ class VelCurlDownloader {
   VelCurlDownloader(const VelCurlDownloader&) = delete;
   VelCurlDownloader& operator=(const VelCurlDownloader&) = delete;
 
+  // Process-wide libcurl set-up; also lets transfers start again after globalCleanup.
+  static bool globalInit();
+  // Aborts every running transfer and refuses new ones, waits up to limitMilliseconds for
+  // the running ones to end, then cleans libcurl up. A transfer that has still not ended
+  // keeps libcurl as it is (its functions stay valid until the process ends); false then.
+  static bool globalCleanup(DWORD limitMilliseconds);
+  static int transfersInFlight();
+
   // GET url; on success out receives the body (whatever the HTTP status) and the result is true.
-  static bool downloadMemory(const std::string& url, std::string& out);
+  static bool downloadMemory(const std::string& url, std::string& out, const std::atomic<bool>* abort = nullptr);
   // POST body (ANSI, sent as UTF-8) with the JSON content type and the extra header lines.
   static bool postRequest(const std::string& body, std::string& response, const std::string& url,
-                          const std::vector<std::string>& headers);
+                          const std::vector<std::string>& headers, const std::atomic<bool>* abort = nullptr);
   // Downloads url into path, continuing a non-empty file; progress gets whole percentages,
   // at most about once a second, never 100.
   bool downloadFile(const std::string& path, const std::string& url, const Progress& progress);
+  // A flag that aborts this object's file downloads when set (any thread); it must outlive them.
+  void setAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
 
   static size_t WriteMemoryCallback(void* contents, size_t size, size_t count, void* chunk);
   static size_t WriteMemoryCallbackPost(void* contents, size_t size, size_t count, void* chunk);
   static size_t WriteFileCallback(void* contents, size_t size, size_t count, void* record);
   static int ProgressCallback(void* record, double total, double now, double uploadTotal, double uploadNow);
+  // Progress of memory and post transfers: only whether to abort.
+  static int AbortCallback(void* abort, int64_t total, int64_t now, int64_t uploadTotal, int64_t uploadNow);
 
  private:
   FileTransferRecord* transfer_ = nullptr;
+  const std::atomic<bool>* abort_ = nullptr;
 };

@@ -19,9 +19,12 @@ namespace {
 constexpr size_t kIdentifierMinimum = 10;
 constexpr char kEventCategory[] = "4.22";
 
-void postWithCurl(const std::string& body, const std::string& url) {
-  std::string response;
-  VelCurlDownloader::postRequest(body, response, url, std::vector<std::string>());
+// The default poster; abort ends a post in progress.
+GoogleAnalytics::Poster curlPoster(const std::atomic<bool>* abort) {
+  return [abort](const std::string& body, const std::string& url) {
+    std::string response;
+    VelCurlDownloader::postRequest(body, response, url, std::vector<std::string>(), abort);
+  };
 }
 
 // The texts pass through the ANSI code page on their way in, as the identifier is kept in it.
@@ -29,9 +32,12 @@ std::string ansiAsUtf8(const std::string& ansi) { return utility::toUtf8(utility
 
 }  // namespace
 
-GoogleAnalytics::GoogleAnalytics(Poster poster, AdapterLister adapters)
-    : state_(std::make_shared<SharedState>()), adapters_(adapters ? std::move(adapters) : &listAdapterAddresses) {
-  state_->poster = poster ? std::move(poster) : &postWithCurl;
+GoogleAnalytics::GoogleAnalytics(Poster poster, AdapterLister adapters, std::wstring origin)
+    : state_(std::make_shared<SharedState>()),
+      adapters_(adapters ? std::move(adapters) : &listAdapterAddresses),
+      origin_(origin.empty() ? std::wstring(buildconfig::kAnalyticsOrigin) : std::move(origin)) {
+  // The poster lives in the state it points into, so the flag outlives every post.
+  state_->poster = poster ? std::move(poster) : curlPoster(&state_->abortTransfers);
 }
 
 GoogleAnalytics::~GoogleAnalytics() {
@@ -39,10 +45,16 @@ GoogleAnalytics::~GoogleAnalytics() {
   state_->stop = true;
   state_->wake.notify_all();
   if (!worker_.joinable()) return;
-  // An idle worker ends at once; one stuck in a post is left to finish with its own
-  // reference to the state, so nothing it touches goes away under it.
-  bool ended = state_->ended.wait_for(lock, std::chrono::milliseconds(kDestroyWaitMilliseconds),
-                                      [this] { return state_->workerEnded; });
+  // An idle worker ends at once; a post in progress gets some time to finish, then is
+  // aborted. A worker that is still not done is left to end with its own reference to the
+  // state, so nothing it touches goes away under it.
+  auto workerEnded = [this] { return state_->workerEnded; };
+  bool ended = state_->ended.wait_for(
+      lock, std::chrono::milliseconds(kDestroyWaitMilliseconds - kAbortMilliseconds), workerEnded);
+  if (!ended) {
+    state_->abortTransfers.store(true);
+    ended = state_->ended.wait_for(lock, std::chrono::milliseconds(kAbortMilliseconds), workerEnded);
+  }
   lock.unlock();
   if (ended) {
     worker_.join();
@@ -54,7 +66,7 @@ GoogleAnalytics::~GoogleAnalytics() {
 void GoogleAnalytics::setMeasurement(const std::wstring& measurementId, const std::wstring& apiSecret) {
   measurementId_ = measurementId;
   apiSecret_ = apiSecret;
-  std::string url = collectUrl(buildconfig::kAnalyticsOrigin, measurementId, apiSecret);
+  std::string url = collectUrl(origin_, measurementId, apiSecret);
   std::lock_guard<std::mutex> lock(state_->lock);
   state_->url = std::move(url);
 }

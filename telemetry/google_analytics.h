@@ -20,15 +20,18 @@ class GoogleAnalytics {
  public:
   static constexpr size_t kQueueLimit = 100;
   // How long destruction waits for a worker that is still posting before leaving it to
-  // finish on its own.
+  // finish on its own; for the last kAbortMilliseconds of it the post is being aborted.
   static constexpr unsigned kDestroyWaitMilliseconds = 2000;
+  static constexpr unsigned kAbortMilliseconds = 1000;
 
   // Posts one body to one address; the result is not used.
   using Poster = std::function<void(const std::string& body, const std::string& url)>;
   using AdapterLister = std::function<std::vector<AdapterAddress>()>;
 
-  // Defaults: the curl client's JSON post, and the system's adapter list.
-  explicit GoogleAnalytics(Poster poster = Poster(), AdapterLister adapters = AdapterLister());
+  // Defaults: the curl client's JSON post, the system's adapter list, and the configured
+  // analytics origin.
+  explicit GoogleAnalytics(Poster poster = Poster(), AdapterLister adapters = AdapterLister(),
+                           std::wstring origin = std::wstring());
   ~GoogleAnalytics();
   GoogleAnalytics(const GoogleAnalytics&) = delete;
   GoogleAnalytics& operator=(const GoogleAnalytics&) = delete;
@@ -71,6 +74,8 @@ class GoogleAnalytics {
     std::string url;
     Poster poster;
     bool stop = false;
+    // Ends the default poster's transfer in progress (destruction).
+    std::atomic<bool> abortTransfers{false};
     bool busy = false;
     bool workerRunning = false;
     bool workerEnded = false;
@@ -82,6 +87,7 @@ class GoogleAnalytics {
 
   std::shared_ptr<SharedState> state_;
   AdapterLister adapters_;
+  std::wstring origin_;
   std::thread worker_;
   std::wstring measurementId_;
   std::wstring apiSecret_;

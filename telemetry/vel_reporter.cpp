@@ -30,12 +30,13 @@ rapidjson::Value jsonText(const std::wstring& text, rapidjson::Document::Allocat
 }  // namespace
 
 VelReporter& VelReporter::instance() {
-  static VelReporter reporter;
-  return reporter;
+  static VelReporter* reporter = new VelReporter();
+  return *reporter;
 }
 
-VelReporter::VelReporter(std::string url)
-    : url_(url.empty() ? utility::toUtf8(buildconfig::kCollectionOrigin) + kUploadPath : std::move(url)) {}
+VelReporter::VelReporter(std::string url) : state_(std::make_shared<State>()) {
+  state_->url = url.empty() ? utility::toUtf8(buildconfig::kCollectionOrigin) + kUploadPath : std::move(url);
+}
 
 VelReporter::~VelReporter() {
   if (thread_.isRunning()) stop();
@@ -43,12 +44,13 @@ VelReporter::~VelReporter() {
 
 void VelReporter::start(const std::wstring& openid, const std::wstring& deviceId, const std::wstring& language) {
   if (started_) return;
-  openid_ = openid;
-  deviceId_ = deviceId;
-  language_ = language;
-  wakeEvent_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  state_->openid = openid;
+  state_->deviceId = deviceId;
+  state_->language = language;
+  state_->wakeEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   started_ = true;
-  thread_.start(RunablePtr(new MemberFuncRunable<VelReporter>(this, &VelReporter::_threadReport)));
+  std::shared_ptr<State> state = state_;
+  thread_.start(makeRunable([state] { _threadReport(state); }));
 }
 
 void VelReporter::addEvent(const std::wstring& key, PropertiesFiller filler) {
@@ -60,23 +62,25 @@ void VelReporter::addEvent(const std::wstring& key, PropertiesFiller filler) {
   event.key = key;
   event.time = nowSeconds() * 1000;
   event.filler = std::move(filler);
-  std::lock_guard<std::recursive_mutex> lock(queueLock_);
-  queue_.push_back(std::move(event));
+  std::lock_guard<std::recursive_mutex> lock(state_->queueLock);
+  state_->queue.push_back(std::move(event));
 }
 
 void VelReporter::wakeUp() {
-  if (wakeEvent_) SetEvent(wakeEvent_.get());
+  if (state_->wakeEvent) SetEvent(state_->wakeEvent.get());
 }
 
 void VelReporter::stop(DWORD limitMilliseconds) {
-  stop_.store(true);
+  state_->stop.store(true);
   wakeUp();
-  thread_.stop(limitMilliseconds);
+  DWORD graceful = limitMilliseconds > kAbortMilliseconds ? limitMilliseconds - kAbortMilliseconds : 0;
+  if (!thread_.waitForEnd(graceful)) state_->abortTransfers.store(true);
+  thread_.stop(limitMilliseconds - graceful);
 }
 
 size_t VelReporter::queuedCount() {
-  std::lock_guard<std::recursive_mutex> lock(queueLock_);
-  return queue_.size();
+  std::lock_guard<std::recursive_mutex> lock(state_->queueLock);
+  return state_->queue.size();
 }
 
 std::string VelReporter::signText(const char* salt, int64_t timestamp, size_t eventCount) {
@@ -92,28 +96,32 @@ std::string VelReporter::signature(const char* salt, int64_t timestamp, size_t e
   return digest.substr(digest.size() - 8);
 }
 
-void VelReporter::_threadReport() {
-  while (!stop_.load()) {
+void VelReporter::_threadReport(const std::shared_ptr<State>& state) {
+  while (!state->stop.load()) {
     VEL_LOG(L"waitfor event");
-    WaitForSingleObject(wakeEvent_.get(), kWaitMilliseconds);
+    WaitForSingleObject(state->wakeEvent.get(), kWaitMilliseconds);
     VEL_LOG(L"event comming");
-    size_t count = 0;
-    std::string body = _takeBody(count);
-    if (body.size() <= 5) {
-      VEL_LOG(L"no body");
-      continue;
-    }
-    _send(body, count);
+    if (!_pass(*state)) VEL_LOG(L"no body");
   }
+  // Events queued while the last post was on its way go out too.
+  _pass(*state);
 }
 
-std::string VelReporter::_takeBody(size_t& count) {
+bool VelReporter::_pass(State& state) {
+  size_t count = 0;
+  std::string body = _takeBody(state, count);
+  if (body.size() <= 5) return false;
+  _send(state, body, count);
+  return true;
+}
+
+std::string VelReporter::_takeBody(State& state, size_t& count) {
   rapidjson::Document document(rapidjson::kArrayType);
   rapidjson::Document::AllocatorType& allocator = document.GetAllocator();
   {
-    std::lock_guard<std::recursive_mutex> lock(queueLock_);
-    count = queue_.size();
-    for (const ReportEvent& event : queue_) {
+    std::lock_guard<std::recursive_mutex> lock(state.queueLock);
+    count = state.queue.size();
+    for (const ReportEvent& event : state.queue) {
       rapidjson::Value item(rapidjson::kObjectType);
       item.AddMember("appId", 1, allocator);
       item.AddMember("eventId", rapidjson::Value(telemetry::guidText().c_str(), allocator), allocator);
@@ -121,16 +129,16 @@ std::string VelReporter::_takeBody(size_t& count) {
       item.AddMember("timestamp", rapidjson::Value(static_cast<uint64_t>(event.time)), allocator);
       rapidjson::Value properties(rapidjson::kObjectType);
       properties.AddMember("mnq_version", "4.22", allocator);
-      properties.AddMember("mnq_mac", jsonText(deviceId_, allocator), allocator);
-      properties.AddMember("device_id", jsonText(deviceId_, allocator), allocator);
-      properties.AddMember("openid", jsonText(openid_, allocator), allocator);
-      properties.AddMember("language", jsonText(language_, allocator), allocator);
+      properties.AddMember("mnq_mac", jsonText(state.deviceId, allocator), allocator);
+      properties.AddMember("device_id", jsonText(state.deviceId, allocator), allocator);
+      properties.AddMember("openid", jsonText(state.openid, allocator), allocator);
+      properties.AddMember("language", jsonText(state.language, allocator), allocator);
       properties.AddMember("downloader_package", 1, allocator);
       if (event.filler) event.filler(properties, allocator);
       item.AddMember("properties", properties, allocator);
       document.PushBack(item, allocator);
     }
-    queue_.clear();
+    state.queue.clear();
   }
   // Non-ASCII characters leave as \u escapes: the text is then the same in the ANSI code
   // page the curl client assumes and in UTF-8, and the service reads the same JSON.
@@ -141,7 +149,7 @@ std::string VelReporter::_takeBody(size_t& count) {
   return std::string(buffer.GetString(), buffer.GetSize());
 }
 
-void VelReporter::_send(const std::string& body, size_t count) {
+void VelReporter::_send(State& state, const std::string& body, size_t count) {
   int64_t timestamp = static_cast<int64_t>(nowSeconds()) * 1000 + static_cast<int64_t>(GetTickCount() % 1000);
   std::string sign = signature(buildconfig::kReportSalt, timestamp, count);
   if (sign.empty()) {
@@ -155,11 +163,11 @@ void VelReporter::_send(const std::string& body, size_t count) {
   VEL_LOG(L"%s", utility::fromUtf8(body).c_str());
   VEL_LOG(L"post report quest");
   std::string response;
-  bool posted = VelCurlDownloader::postRequest(body, response, url_, headers);
-  if (!posted) {
+  bool posted = VelCurlDownloader::postRequest(body, response, state.url, headers, &state.abortTransfers);
+  if (!posted && !state.abortTransfers.load()) {
     Sleep(kRetryPauseMilliseconds);
     response.clear();
-    posted = VelCurlDownloader::postRequest(body, response, url_, headers);
+    posted = VelCurlDownloader::postRequest(body, response, state.url, headers, &state.abortTransfers);
   }
   VEL_LOG(L"report ret:%s", utility::fromUtf8(response).c_str());
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,7 +25,7 @@ class VelReporter {
   static constexpr DWORD kWaitMilliseconds = 20000;
   static constexpr DWORD kStopLimitMilliseconds = 8000;
 
-  // The process-wide reporter.
+  // The process-wide reporter; never destroyed.
   static VelReporter& instance();
 
   // url: where the batches go; defaults to the collection service's upload address.
@@ -39,7 +40,9 @@ class VelReporter {
   void addEvent(const std::wstring& key, PropertiesFiller filler = PropertiesFiller());
   // Asks the worker for a pass now.
   void wakeUp();
-  // Last pass over the queue, then the worker ends (terminated after limitMilliseconds).
+  // Lets a post in progress finish, makes one last pass over whatever is queued, and ends
+  // the worker; a post still running near the limit is aborted, and a worker still running
+  // at the limit is abandoned with its own reference to everything it uses.
   void stop(DWORD limitMilliseconds = kStopLimitMilliseconds);
 
   size_t queuedCount();
@@ -50,25 +53,36 @@ class VelReporter {
   static std::string signature(const char* salt, int64_t timestamp, size_t eventCount);
 
  private:
+  // How much of the stop limit is kept for aborting a post that has not finished.
+  static constexpr DWORD kAbortMilliseconds = 1000;
+
   struct ReportEvent {
     std::wstring key;
     uint64_t time = 0;
     PropertiesFiller filler;
   };
+  // Everything the worker touches; it holds its own reference, so an abandoned worker
+  // never reaches freed memory.
+  struct State {
+    std::string url;
+    std::list<ReportEvent> queue;
+    std::recursive_mutex queueLock;
+    utility::UniqueHandle wakeEvent;
+    std::wstring openid;
+    std::wstring deviceId;
+    std::wstring language;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> abortTransfers{false};
+  };
 
-  void _threadReport();
+  static void _threadReport(const std::shared_ptr<State>& state);
+  // Takes the queue and posts it; false when there was nothing to post.
+  static bool _pass(State& state);
   // Builds the body from the queue and empties it; count receives the number of events.
-  std::string _takeBody(size_t& count);
-  void _send(const std::string& body, size_t count);
+  static std::string _takeBody(State& state, size_t& count);
+  static void _send(State& state, const std::string& body, size_t count);
 
-  std::string url_;
-  std::list<ReportEvent> queue_;
-  std::recursive_mutex queueLock_;
+  std::shared_ptr<State> state_;
   WorkerThread thread_;
-  utility::UniqueHandle wakeEvent_;
-  std::wstring openid_;
-  std::wstring deviceId_;
-  std::wstring language_;
-  std::atomic<bool> stop_{false};
   bool started_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <cwchar>
 #include <vector>
 
 namespace common {
@@ -19,6 +21,38 @@ bool writeAll(HANDLE file, const char* data, size_t size) {
   }
   return true;
 }
+
+// One name per log file, the same in every process: the writers of one file take turns.
+std::wstring fileLockName(const std::wstring& path) {
+  std::wstring upper = path;
+  if (!upper.empty()) CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+  uint64_t hash = 1469598103934665603ULL;  // FNV-1a
+  for (wchar_t c : upper) hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ULL;
+  wchar_t name[64];
+  swprintf(name, 64, L"Local\\VelLogFile.%016llx", static_cast<unsigned long long>(hash));
+  return name;
+}
+
+// Holds the file's cross-process lock for one write or one rollover. A writer that died
+// holding it hands it on (WAIT_ABANDONED); one that keeps it too long is not waited for.
+class FileTurn {
+ public:
+  explicit FileTurn(HANDLE mutex) : mutex_(mutex) {
+    if (!mutex_) return;
+    DWORD waited = WaitForSingleObject(mutex_, kLimitMilliseconds);
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  ~FileTurn() {
+    if (held_) ReleaseMutex(mutex_);
+  }
+  FileTurn(const FileTurn&) = delete;
+  FileTurn& operator=(const FileTurn&) = delete;
+
+ private:
+  static constexpr DWORD kLimitMilliseconds = 2000;
+  HANDLE mutex_;
+  bool held_ = false;
+};
 
 }  // namespace
 
@@ -60,50 +94,66 @@ bool LogWriter::waitUntilWritten(unsigned timeoutMilliseconds) {
                            [&] { return flushed_ >= target; });
 }
 
+// Several installers may log into the same file at once (a second start, say). The handle
+// appends only, so every write lands at the end of the file as one piece, and the writers
+// of one file also take turns through a named mutex: not every system makes appends from
+// several processes atomic (Wine does not), and a rollover must not cut the file between
+// another writer's finding its end and writing there. Cutting uses a short-lived handle.
 void LogWriter::openFile() {
-  // Full sharing: other processes may read or write the log while the installer runs.
-  file_.reset(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+  fileLock_.reset(CreateMutexW(nullptr, FALSE, fileLockName(path_).c_str()));
+  file_.reset(CreateFileW(path_.c_str(), GENERIC_READ | FILE_APPEND_DATA,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) return;
+  FileTurn turn(fileLock_.get());
   // A file left in UTF-16 (it starts with the FF FE mark) cannot take UTF-8 lines: start it anew.
   unsigned char mark[2] = {};
-  DWORD read = 0;
-  if (ReadFile(file_.get(), mark, 2, &read, nullptr) && read == 2 && mark[0] == 0xFF && mark[1] == 0xFE) {
-    SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN);
-    SetEndOfFile(file_.get());
+  if (readAt(0, mark, 2) && mark[0] == 0xFF && mark[1] == 0xFE) replaceContent(nullptr, 0);
+}
+
+bool LogWriter::readAt(uint64_t offset, void* buffer, size_t size) {
+  auto* bytes = static_cast<char*>(buffer);
+  while (size > 0) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD want = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (!ReadFile(file_.get(), bytes, want, &got, &at) || got == 0) return false;
+    bytes += got;
+    offset += got;
+    size -= got;
   }
+  return true;
+}
+
+bool LogWriter::replaceContent(const char* data, size_t size) {
+  utility::UniqueHandle writer(CreateFileW(path_.c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!writer) return false;
+  if (!SetEndOfFile(writer.get())) return false;  // a new handle stands at offset 0
+  return size == 0 || writeAll(writer.get(), data, size);
 }
 
 void LogWriter::writeOut(const std::string& text) {
   if (!file_ || text.empty()) return;
-  LARGE_INTEGER zero = {};
-  if (!SetFilePointerEx(file_.get(), zero, nullptr, FILE_END)) return;
+  FileTurn turn(fileLock_.get());
   writeAll(file_.get(), text.data(), text.size());
 }
 
 void LogWriter::rollOverIfNeeded() {
   if (!file_) return;
-  LARGE_INTEGER zero = {}, end = {};
-  if (!SetFilePointerEx(file_.get(), zero, &end, FILE_END)) return;
+  FileTurn turn(fileLock_.get());
+  LARGE_INTEGER end = {};
+  if (!GetFileSizeEx(file_.get(), &end)) return;
   uint64_t size = static_cast<uint64_t>(end.QuadPart);
   if (size < limits_.rolloverAt || size < limits_.keepOnRollover) return;
 
   std::vector<char> tail(static_cast<size_t>(limits_.keepOnRollover), 0);
-  LARGE_INTEGER from;
-  from.QuadPart = static_cast<LONGLONG>(size - limits_.keepOnRollover);
-  if (!SetFilePointerEx(file_.get(), from, nullptr, FILE_BEGIN)) return;
-  size_t have = 0;
-  while (have < tail.size()) {
-    DWORD got = 0;
-    DWORD want = static_cast<DWORD>(tail.size() - have);
-    if (!ReadFile(file_.get(), tail.data() + have, want, &got, nullptr) || got == 0) return;
-    have += got;
-  }
-  // The same handle stays open for reading and writing, so every later rollover works alike.
-  SetFilePointerEx(file_.get(), zero, nullptr, FILE_BEGIN);
-  if (!SetEndOfFile(file_.get())) return;
-  writeAll(file_.get(), tail.data(), tail.size());
+  if (!readAt(size - limits_.keepOnRollover, tail.data(), tail.size())) return;
+  // The append handle stays open: its next write goes to the end of the cut file.
+  replaceContent(tail.data(), tail.size());
 }
 
 void LogWriter::threadMain() {

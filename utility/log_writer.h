@@ -44,6 +44,9 @@ class LogWriter {
   void openFile();
   void writeOut(const std::string& text);
   void rollOverIfNeeded();
+  bool readAt(uint64_t offset, void* buffer, size_t size);
+  // Cuts the file to nothing and writes data as its whole content.
+  bool replaceContent(const char* data, size_t size);
 
   const Limits limits_;
   const std::wstring path_;
@@ -55,7 +58,8 @@ class LogWriter {
   uint64_t flushed_ = 0;   // lines in the file, under mutex_
   bool stopping_ = false;
   bool flushRequested_ = false;  // under mutex_
-  utility::UniqueHandle file_;  // the writer thread's alone
+  utility::UniqueHandle file_;  // the writer thread's alone; appends only
+  utility::UniqueHandle fileLock_;  // named after the file, shared with other processes' writers
   std::thread thread_;
 };
 

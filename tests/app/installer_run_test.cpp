@@ -7,11 +7,24 @@
 #include "tests/support/test_support.h"
 #include "utility/ufile.h"
 
+#include <shlobj.h>
+
 using namespace testing_support;
 
 namespace {
 
-std::wstring dataDir() { return utility::ufile::appDataDir() + L"\\veldownloader_en\\"; }
+// Found here independently of the installer's own path helpers, so that a wrong helper
+// cannot agree with itself.
+std::wstring dataDir() {
+  wchar_t roaming[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming))) return L"";
+  return std::wstring(roaming) + L"\\veldownloader_en\\";
+}
+
+bool isFolder(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 // Ends the installer's message loop the way its own windows do: a quit message on its
 // window thread, found through the dispatcher window that thread owns.
@@ -25,13 +38,15 @@ bool endMessageLoop(const ChildProcess& child) {
 }  // namespace
 
 TEST(InstallerRun, StartsLogsAndExitsWithZeroWhenItsLoopEnds) {
+  ASSERT_FALSE(dataDir().empty());
   removeTree(dataDir());
+  ASSERT_FALSE(isFolder(dataDir()));
   ChildProcess child;
   ASSERT_TRUE(child.start(binDir() + L"VelPlayerInstaller.exe", L""));
   ASSERT_TRUE(endMessageLoop(child));
   EXPECT_EQ(0, child.waitForExit(20000));
 
-  EXPECT_TRUE(utility::ufile::parentDir(dataDir() + L"downloader.log") == dataDir());
+  EXPECT_TRUE(isFolder(dataDir())) << "the installer made its data folder in the roaming application data";
   std::string log = readFile(dataDir() + L"downloader.log");
   ASSERT_FALSE(log.empty());
   std::vector<std::string> lines = splitLines(log);
@@ -147,4 +162,30 @@ TEST(InstallerRun, SendsDownloadRunThenASignedBatchWithRunDownloader) {
   EXPECT_TRUE(found) << batches[0].body;
   EXPECT_NE(std::string::npos, batches[0].body.find("\"openid\": \"1203\""));
   removeTree(dir);
+}
+
+TEST(InstallerRun, ExitsInTimeWhileEveryTelemetryPostHangs) {
+  // Both telemetry services take the connection and do not answer for a minute: the exit
+  // aborts those posts and is not held up by them.
+  ASSERT_TRUE(resetStandin());
+  int status = 0;
+  for (const wchar_t* path : {L"/mp/collect", L"/collection/biz/upload"}) {
+    ASSERT_TRUE(standinGet(std::wstring(L"/_control/arm?path=") + path + L"&fault=hold&delay_ms=60000&count=4", &status,
+                           nullptr));
+    ASSERT_EQ(200, status);
+  }
+  ChildProcess child;
+  ASSERT_TRUE(child.start(binDir() + L"VelPlayerInstaller.exe", L""));
+  auto analyticsSeen = [] {
+    for (const RecordedRequest& r : standinRequests()) {
+      if (r.path == "/mp/collect") return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(pumpUntil(analyticsSeen, 20000));
+  ASSERT_TRUE(endMessageLoop(child));
+  // The reporter's 8 s, the analytics client's 2 s and the curl clean-up's 1.5 s at most.
+  EXPECT_EQ(0, child.waitForExit(20000));
+  std::vector<std::string> messages = lastRunMessages();
+  EXPECT_FALSE(contains(messages, "curl transfers still running 1, curl not cleaned up"));
 }

@@ -139,6 +139,45 @@ TEST_F(DispatcherTest, TimerTaskMayKillItsOwnTimer) {
   EXPECT_EQ(1, runs);
 }
 
+// A timer task that kills its own timer and then runs a message loop of its own (as a modal
+// box does) lets other timers tick inside it; their ticks must not free the outer task.
+class ModalTimerTask : public Runable {
+ public:
+  ModalTimerTask(Counters* counters, DispatchTimer* own, DispatchTimer* inner, Counters* innerCounters,
+                 int* releasesSeenInside)
+      : counters_(counters), own_(own), inner_(inner), innerCounters_(innerCounters),
+        releasesSeenInside_(releasesSeenInside) {}
+  ~ModalTimerTask() override { ++counters_->releases; }
+  void run() override {
+    ++counters_->runs;
+    own_->stop();
+    EXPECT_TRUE(inner_->start(10, counting(innerCounters_)));
+    pumpUntil([this] { return innerCounters_->runs >= 3; }, 5000);
+    inner_->stop();
+    *releasesSeenInside_ = counters_->releases.load();
+    ++counters_->runs;  // touches the task after the nested loop
+  }
+
+ private:
+  Counters* counters_;
+  DispatchTimer* own_;
+  DispatchTimer* inner_;
+  Counters* innerCounters_;
+  int* releasesSeenInside_;
+};
+
+TEST_F(DispatcherTest, ATimerKilledByItsOwnTaskSurvivesTicksOfOtherTimersInANestedLoop) {
+  Counters outer, inner;
+  DispatchTimer own, other;
+  int releasesSeenInside = -1;
+  ASSERT_TRUE(own.start(10, RunablePtr(new ModalTimerTask(&outer, &own, &other, &inner, &releasesSeenInside))));
+  ASSERT_TRUE(pumpUntil([&] { return outer.releases == 1; }, 10000));
+  EXPECT_EQ(0, releasesSeenInside) << "the outer task was freed while it ran";
+  EXPECT_EQ(2, outer.runs) << "one tick, ended normally";
+  EXPECT_GE(inner.runs, 3);
+  EXPECT_EQ(1, inner.releases);
+}
+
 TEST_F(DispatcherTest, DispatchTimerRefusesPeriodZeroAndNoTask) {
   Counters counters;
   DispatchTimer timer;

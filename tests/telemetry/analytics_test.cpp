@@ -2,7 +2,6 @@
 // queue's cap and the disabled flag; and one real delivery to the stand-in.
 #include <gtest/gtest.h>
 
-#include <curl/curl.h>
 #include <windows.h>
 
 #include <atomic>
@@ -12,12 +11,15 @@
 #include <mutex>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "model/vel_curl_downloader.h"
 #include "telemetry/google_analytics.h"
 #include "telemetry/pc_identifier.h"
 #include "telemetry/text_ids.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/silent_server.h"
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 #include "utility/encoding.h"
@@ -28,6 +30,10 @@ using vbox::AdapterAddress;
 using vbox::GoogleAnalytics;
 
 namespace {
+
+std::string standinUrlAnsi(const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(standinPort()) + path;
+}
 
 const std::regex kGuidShape("[0-9A-F]{8}_[0-9A-F]{4}_[0-9a-f]{4}_[0-9A-F]{4}_[0-9A-F]{12}");
 
@@ -231,10 +237,56 @@ TEST(AnalyticsQueue, DestroyedWhileThePostIsStuck) {
   pumpFor(200);
 }
 
+TEST(AnalyticsExit, AStalledHttpsPostIsAbortedSoCurlCanBeCleanedUpUnderNoTransfer) {
+  // The worker is inside the TLS handshake with a peer that never answers, as at an exit
+  // while the network hangs. Destruction must end that transfer, so that the process-wide
+  // clean-up that follows does not pull libcurl's TLS functions from under it.
+  ASSERT_TRUE(VelCurlDownloader::globalInit());
+  SilentServer peer;
+  ASSERT_NE(0, peer.port());
+  auto client = std::make_unique<GoogleAnalytics>(GoogleAnalytics::Poster(),
+                                                  [] { return std::vector<AdapterAddress>(); },
+                                                  L"https://127.0.0.1:" + std::to_wstring(peer.port()));
+  client->setMeasurement(L"G-TESTTEST01", L"secret");
+  client->sendEvent(L"download_run", L"1");
+  ASSERT_TRUE(pumpUntil([] { return VelCurlDownloader::transfersInFlight() == 1; }, 5000));
+  DWORD started = GetTickCount();
+  client.reset();
+  EXPECT_LT(GetTickCount() - started, GoogleAnalytics::kDestroyWaitMilliseconds + 1000);
+  EXPECT_EQ(0, VelCurlDownloader::transfersInFlight()) << "the post was not aborted";
+  EXPECT_TRUE(VelCurlDownloader::globalCleanup(1000));
+  // Had the handshake still been running, the peer going away now would send it on into
+  // the cleaned-up library.
+  peer.close();
+  pumpFor(1500);
+  ASSERT_TRUE(VelCurlDownloader::globalInit());
+}
+
+TEST(AnalyticsExit, CleanupWaitsForARunningTransferAndKeepsCurlWhenItCannotEnd) {
+  ASSERT_TRUE(VelCurlDownloader::globalInit());
+  SilentServer peer;
+  ASSERT_NE(0, peer.port());
+  std::atomic<bool> done{false};
+  std::thread transfer([&] {
+    std::string out;
+    // No abort flag of its own: only the process-wide abort can end it.
+    VelCurlDownloader::downloadMemory("https://127.0.0.1:" + std::to_string(peer.port()) + "/", out);
+    done = true;
+  });
+  ASSERT_TRUE(pumpUntil([] { return VelCurlDownloader::transfersInFlight() == 1; }, 5000));
+  EXPECT_TRUE(VelCurlDownloader::globalCleanup(3000)) << "the abort reaches a transfer without a flag";
+  EXPECT_TRUE(done);
+  transfer.join();
+  std::string out;
+  EXPECT_FALSE(VelCurlDownloader::downloadMemory(standinUrlAnsi("/health"), out)) << "closed until init";
+  ASSERT_TRUE(VelCurlDownloader::globalInit());
+  EXPECT_TRUE(VelCurlDownloader::downloadMemory(standinUrlAnsi("/health"), out)) << "open again";
+}
+
 class AnalyticsStandinTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_ALL); }
-  static void TearDownTestSuite() { curl_global_cleanup(); }
+  static void SetUpTestSuite() { VelCurlDownloader::globalInit(); }
+  static void TearDownTestSuite() { VelCurlDownloader::globalCleanup(5000); }
   void SetUp() override { ASSERT_TRUE(resetStandin()); }
   static std::vector<RecordedRequest> collects() {
     std::vector<RecordedRequest> found;

@@ -1,18 +1,19 @@
 // The event reporter against the stand-in collection service, for real.
 #include <gtest/gtest.h>
 
-#include <curl/curl.h>
 #include <rapidjson/document.h>
 
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "core/worker_thread.h"
 #include "model/config_imp.h"
 #include "model/vel_curl_downloader.h"
 #include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/silent_server.h"
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 #include "vel_build_config.h"
@@ -31,14 +32,14 @@ bool waitForCollected(size_t count) {
 
 std::vector<std::string> memberNames(const rapidjson::Value& object) {
   std::vector<std::string> names;
-  for (const auto& member : object.GetObject()) names.push_back(member.name.GetString());
+  for (auto member = object.MemberBegin(); member != object.MemberEnd(); ++member) names.push_back(member->name.GetString());
   return names;
 }
 
 class ReporterTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_ALL); }
-  static void TearDownTestSuite() { curl_global_cleanup(); }
+  static void SetUpTestSuite() { VelCurlDownloader::globalInit(); }
+  static void TearDownTestSuite() { VelCurlDownloader::globalCleanup(5000); }
   void SetUp() override {
     ConfigImp::instance().resetForTest();
     ASSERT_TRUE(resetStandin());
@@ -173,6 +174,45 @@ TEST_F(ReporterTest, EventsQueuedJustBeforeStopArePosted) {
   ASSERT_EQ(1u, posts.size());
   EXPECT_EQ("accepted", posts[0].verdict);
   EXPECT_NE(std::string::npos, posts[0].body.find("\"cancel_download\""));
+}
+
+TEST_F(ReporterTest, EventsQueuedWhileTheLastPostIsOnItsWayAreSentAtStop) {
+  int status = 0;
+  ASSERT_TRUE(standinGet(L"/_control/arm?path=/collection/biz/upload&fault=hold&delay_ms=1500", &status, nullptr));
+  ASSERT_EQ(200, status);
+  startReporter();
+  reporter_.addEvent(L"install_success");
+  reporter_.wakeUp();
+  ASSERT_TRUE(pumpUntil([] { return standinRequests().size() == 1; }, 10000));
+  Sleep(700);
+  reporter_.addEvent(L"cancel_download");  // while the first post is held
+  reporter_.stop();
+  std::vector<Collected> posts = collected();
+  ASSERT_EQ(2u, posts.size()) << "the last pass did not run";
+  EXPECT_NE(std::string::npos, posts[0].body.find("\"install_success\""));
+  EXPECT_NE(std::string::npos, posts[1].body.find("\"cancel_download\""));
+  EXPECT_EQ("accepted", posts[1].verdict);
+}
+
+TEST(ReporterStop, APostThatNeverEndsIsAbortedWithinTheLimitAndNoThreadIsLeft) {
+  VelCurlDownloader::globalInit();
+  SilentServer peer;
+  ASSERT_NE(0, peer.port());
+  long abandoned = WorkerThread::abandonedCount();
+  {
+    VelReporter reporter("http://127.0.0.1:" + std::to_string(peer.port()) + "/collection/biz/upload");
+    reporter.start(L"openid7", L"device", L"en");
+    reporter.addEvent(L"install_success");
+    reporter.wakeUp();
+    ASSERT_TRUE(pumpUntil([] { return VelCurlDownloader::transfersInFlight() == 1; }, 5000));
+    DWORD started = GetTickCount();
+    reporter.stop(3000);
+    DWORD elapsed = GetTickCount() - started;
+    EXPECT_GE(elapsed, 1500u) << "the post was given time to finish";
+    EXPECT_LT(elapsed, 3500u);
+  }
+  EXPECT_EQ(abandoned, WorkerThread::abandonedCount()) << "the aborted post let the worker end in time";
+  EXPECT_EQ(0, VelCurlDownloader::transfersInFlight());
 }
 
 TEST_F(ReporterTest, Player4VariantQueuesNothing) {
