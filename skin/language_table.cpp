@@ -1,5 +1,6 @@
 #include "skin/language_table.h"
 
+#include <cstring>
 #include <vector>
 
 #include "utility/encoding.h"
@@ -24,8 +25,10 @@ bool nextLine(const std::string& data, size_t end, size_t* position, std::vector
   cells->clear();
   size_t start = at;
   while (start < lineEnd) {
-    size_t tab = data.find('\t', start);
-    if (tab == std::string::npos || tab > lineEnd) tab = lineEnd;
+    // Only this line is searched: a search to the end of the data would make a table of
+    // TAB-less lines cost the square of its size.
+    const void* found = std::memchr(data.data() + start, '\t', lineEnd - start);
+    const size_t tab = found ? static_cast<size_t>(static_cast<const char*>(found) - data.data()) : lineEnd;
     std::wstring cell = utility::fromUtf8(data.substr(start, tab - start));
     if (cell.size() > kMaxCellUnits) cell.clear();
     cells->push_back(cell);

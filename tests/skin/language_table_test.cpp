@@ -1,6 +1,11 @@
 // The language table's line and cell rules, on invented tables.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "skin/language_table.h"
 
 namespace {
@@ -51,6 +56,32 @@ TEST(LanguageTable, LineAndCellRules) {
       EXPECT_EQ(c.expected, it->second) << c.rows;
     }
   }
+}
+
+TEST(LanguageTable, AMegabyteOfLinesWithoutTabsParsesWithoutHanging) {
+  // Short lines without a TAB, and one real row at the end. A parse that searched the rest
+  // of the data for every line would take minutes; the bound is only a hang guard.
+  struct Run {
+    std::string table;
+    std::map<std::wstring, std::wstring> texts;
+    std::promise<void> done;
+  };
+  auto run = std::make_shared<Run>();
+  run->table = kHeader;
+  while (run->table.size() < (1u << 20)) run->table += "Label\r\n";
+  run->table += "Label\tlast\tx\tv\tx\r\n";
+  std::future<void> finished = run->done.get_future();
+  std::thread parser([run] {
+    run->texts = parseLanguageTable(run->table, L"en_US");
+    run->done.set_value();
+  });
+  if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    parser.detach();  // it shares only run, and ends with the process
+    FAIL() << "parsing 1 MiB took more than 10 s";
+  }
+  parser.join();
+  ASSERT_EQ(1u, run->texts.size());
+  EXPECT_EQ(L"v", run->texts[L"last"]);
 }
 
 TEST(LanguageTable, ANulEndsTheData) {
