@@ -1,5 +1,6 @@
 #include "skin/language_table.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -55,9 +56,11 @@ std::map<std::wstring, std::wstring> parseLanguageTable(const std::string& bytes
       break;
     }
   }
+  // A row needs its key (cell 1) and its text; the language's column may be 0 or 1 too.
+  const size_t needed = std::max<size_t>(column, 1) + 1;
   std::vector<std::wstring> cells;
   while (nextLine(bytes, end, &position, &cells)) {
-    if (cells.size() > column) texts[cells[1]] = cells[column];
+    if (cells.size() >= needed) texts[cells[1]] = cells[column];
   }
   return texts;
 }

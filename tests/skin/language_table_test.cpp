@@ -58,6 +58,34 @@ TEST(LanguageTable, LineAndCellRules) {
   }
 }
 
+TEST(LanguageTable, AColumnOfZeroOrOneStillNeedsTheKeyCell) {
+  // The language may match the first two header cells; a row must then still have a key.
+  struct Case {
+    const wchar_t* language;
+    const char* rows;
+    const wchar_t* key;
+    const wchar_t* expected;  // null: absent
+  } cases[] = {
+      {L"Code", "Label\tfirst\tx\r\nlonely\r\n", L"first", L"Label"},
+      {L"Code", "lonely\r\n", L"lonely", nullptr},
+      {L"Code", "Label\tfirst\tx\r\nlonely\r\n", L"lonely", nullptr},
+      {L"language_code", "Label\tkey\r\n", L"key", L"key"},
+      {L"language_code", "Label\tkey\r\nlonely\r\n", L"lonely", nullptr},
+  };
+  for (const Case& c : cases) {
+    auto texts = parseLanguageTable(kHeader + c.rows, c.language);
+    auto it = texts.find(c.key);
+    if (!c.expected) {
+      EXPECT_EQ(texts.end(), it) << c.rows;
+    } else {
+      ASSERT_NE(texts.end(), it) << c.rows;
+      EXPECT_EQ(c.expected, it->second) << c.rows;
+    }
+    // The one-cell row adds nothing, and leaves the row before it as it was.
+    EXPECT_LE(texts.size(), 1u) << c.rows;
+  }
+}
+
 TEST(LanguageTable, AMegabyteOfLinesWithoutTabsParsesWithoutHanging) {
   // Short lines without a TAB, and one real row at the end. A parse that searched the rest
   // of the data for every line would take minutes; the bound is only a hang guard.
