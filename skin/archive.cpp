@@ -68,6 +68,12 @@ UnpackResult unpackArchive(const void* data, size_t size, const ArchiveEntryHand
     SzArEx_Free(&archive, &kAlloc);
     return UnpackResult::NotAnArchive;
   }
+  // The reader leaves the name table null when the archive stores no names property; every
+  // entry is known by its path, so such an archive is of no use.
+  if (archive.NumFiles > 0 && (!archive.FileNameOffsets || !archive.FileNames)) {
+    SzArEx_Free(&archive, &kAlloc);
+    return UnpackResult::NotAnArchive;
+  }
 
   UnpackResult result = UnpackResult::Complete;
   UInt32 blockIndex = 0xFFFFFFFF;

@@ -14,7 +14,7 @@ using ArchiveEntryHandler =
 
 enum class UnpackResult {
   Complete,
-  NotAnArchive,  // the bytes do not open as a 7z archive
+  NotAnArchive,  // the bytes do not open as a 7z archive, or it stores no entry names
   Damaged,       // an entry failed to decode or its CRC did not match: the walk stopped there
   Stopped,       // the handler asked to stop
 };

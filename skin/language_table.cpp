@@ -1,5 +1,7 @@
 #include "skin/language_table.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "utility/encoding.h"
@@ -24,8 +26,10 @@ bool nextLine(const std::string& data, size_t end, size_t* position, std::vector
   cells->clear();
   size_t start = at;
   while (start < lineEnd) {
-    size_t tab = data.find('\t', start);
-    if (tab == std::string::npos || tab > lineEnd) tab = lineEnd;
+    // Only this line is searched: a search to the end of the data would make a table of
+    // TAB-less lines cost the square of its size.
+    const void* found = std::memchr(data.data() + start, '\t', lineEnd - start);
+    const size_t tab = found ? static_cast<size_t>(static_cast<const char*>(found) - data.data()) : lineEnd;
     std::wstring cell = utility::fromUtf8(data.substr(start, tab - start));
     if (cell.size() > kMaxCellUnits) cell.clear();
     cells->push_back(cell);
@@ -52,9 +56,11 @@ std::map<std::wstring, std::wstring> parseLanguageTable(const std::string& bytes
       break;
     }
   }
+  // A row needs its key (cell 1) and its text; the language's column may be 0 or 1 too.
+  const size_t needed = std::max<size_t>(column, 1) + 1;
   std::vector<std::wstring> cells;
   while (nextLine(bytes, end, &position, &cells)) {
-    if (cells.size() > column) texts[cells[1]] = cells[column];
+    if (cells.size() >= needed) texts[cells[1]] = cells[column];
   }
   return texts;
 }

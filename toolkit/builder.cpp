@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
+
 #include "skin/skin_files.h"
 #include "toolkit/box_layout.h"
 #include "toolkit/builder_callback.h"
@@ -62,6 +64,30 @@ void readWindow(const pugi::xml_node& node, WindowAttributes* window) {
       parseColor(value, &window->bkColor);
     }
   }
+}
+
+// The elements nested in node, node itself counted as 1; stops counting past limit. A walk
+// without recursion, so that a hostile layout cannot exhaust the stack while it is measured.
+int nestingDepth(const pugi::xml_node& node, int limit) {
+  int depth = 1, deepest = 1;
+  pugi::xml_node at = node.first_child();
+  if (!at) return deepest;
+  ++depth;
+  while (at && at != node) {
+    if (at.type() == pugi::node_element) deepest = std::max(deepest, depth);
+    if (deepest > limit) return deepest;
+    if (at.first_child()) {
+      at = at.first_child();
+      ++depth;
+      continue;
+    }
+    while (at != node && !at.next_sibling()) {
+      at = at.parent();
+      --depth;
+    }
+    if (at != node) at = at.next_sibling();
+  }
+  return deepest;
 }
 
 std::unique_ptr<CControlUI> buildNode(const pugi::xml_node& node, IDialogBuilderCallback* callback);
@@ -140,6 +166,12 @@ std::unique_ptr<CControlUI> buildLayout(const std::string& xml, IDialogBuilderCa
     }
   }
   if (!first) return nullptr;
+  // The tree is built, laid out, painted and destroyed by recursion: refuse it before any
+  // of that when it is deeper than a layout ever needs.
+  if (nestingDepth(first, kMaxNestingDepth) > kMaxNestingDepth) {
+    VEL_LOG(L"layout nested deeper than %d levels refused", kMaxNestingDepth);
+    return nullptr;
+  }
   return buildNode(first, callback);
 }
 

@@ -48,8 +48,9 @@ struct WindowAttributes {
 // The control for a tag of the dialect; null for a tag it does not know.
 std::unique_ptr<CControlUI> createStandardControl(const std::wstring& tag);
 
-// Builds from layout bytes. Null when the text is not XML or has no control; window may be
-// null when the caller does not want the window attributes.
+// Builds from layout bytes. Null when the text is not XML, has no control or nests deeper
+// than kMaxNestingDepth (container.h); window may be null when the caller does not want
+// the window attributes.
 std::unique_ptr<CControlUI> buildLayout(const std::string& xml, IDialogBuilderCallback* callback,
                                         WindowAttributes* window);
 // Reads the layout through getSkinFile first; null when the file is missing.

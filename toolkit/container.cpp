@@ -3,8 +3,35 @@
 #include <algorithm>
 
 #include "toolkit/paint/attribute_parse.h"
+#include "utility/log.h"
 
 namespace toolkit {
+
+namespace {
+
+// Levels from control down to its deepest descendant, control counted as 1.
+int heightOf(CControlUI* control) {
+  int height = 0;
+  std::vector<std::pair<CControlUI*, int>> pending{{control, 1}};
+  while (!pending.empty()) {
+    const auto [at, level] = pending.back();
+    pending.pop_back();
+    height = std::max(height, level);
+    if (auto* container = static_cast<CContainerUI*>(at->getInterface(L"Container"))) {
+      for (int i = 0; i < container->getCount(); ++i) pending.emplace_back(container->getItemAt(i), level + 1);
+    }
+  }
+  return height;
+}
+
+// Levels from the root down to control, control counted.
+int depthOf(const CControlUI* control) {
+  int depth = 0;
+  for (; control; control = control->parent()) ++depth;
+  return depth;
+}
+
+}  // namespace
 
 CContainerUI::CContainerUI() = default;
 
@@ -49,6 +76,10 @@ CControlUI* CContainerUI::add(std::unique_ptr<CControlUI> control) { return addA
 
 CControlUI* CContainerUI::addAt(std::unique_ptr<CControlUI> control, int index) {
   if (!control) return nullptr;
+  if (depthOf(this) + heightOf(control.get()) > kMaxNestingDepth) {
+    VEL_LOG(L"control %s nested deeper than %d levels refused", control->name().c_str(), kMaxNestingDepth);
+    return nullptr;
+  }
   index = std::max(0, std::min(index, getCount()));
   CControlUI* raw = control.get();
   raw->setParent(this);

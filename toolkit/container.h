@@ -9,6 +9,10 @@
 
 namespace toolkit {
 
+// The deepest nesting a control tree may have, its root counted as 1. Laying out, painting,
+// searching and destroying the tree recurse once per level, so the depth bounds the stack.
+constexpr int kMaxNestingDepth = 256;
+
 class CContainerUI : public CControlUI {
  public:
   CContainerUI();
@@ -22,7 +26,8 @@ class CContainerUI : public CControlUI {
   CControlUI* getItemAt(int index) const;
   int getItemIndex(const CControlUI* control) const;
   // Takes ownership. add() appends; addAt() inserts before index (clamped to 0..count).
-  // Both return the control, or null (and drop it) when it was null.
+  // Both return the control, or null (and drop it) when it was null or would end deeper
+  // than kMaxNestingDepth.
   CControlUI* add(std::unique_ptr<CControlUI> control);
   CControlUI* addAt(std::unique_ptr<CControlUI> control, int index);
   // Destroys the child; false when it is not a child of this container.

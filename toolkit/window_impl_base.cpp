@@ -197,7 +197,13 @@ void WindowImplBase::setFocusedControl(CControlUI* control) {
   if (previous) previous->setFocusState(false);
   // The previous control's "killfocus" handler may have moved the focus on already.
   if (focused_ != control) return;
-  if (hwnd_ && GetFocus() != hwnd_ && !(control && control->getInterface(L"Edit"))) SetFocus(hwnd_);
+  if (hwnd_ && !(control && control->getInterface(L"Edit"))) {
+    // Clearing the focus keeps the keyboard in this window, but only while it is still here:
+    // when an edit loses it to another window, the focus is already on its way there.
+    const HWND current = GetFocus();
+    const bool inside = !current || current == hwnd_ || IsChild(hwnd_, current);
+    if (current != hwnd_ && (control || inside)) SetFocus(hwnd_);
+  }
   if (control) control->setFocusState(true);
 }
 

@@ -1,6 +1,11 @@
 // The language table's line and cell rules, on invented tables.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "skin/language_table.h"
 
 namespace {
@@ -51,6 +56,60 @@ TEST(LanguageTable, LineAndCellRules) {
       EXPECT_EQ(c.expected, it->second) << c.rows;
     }
   }
+}
+
+TEST(LanguageTable, AColumnOfZeroOrOneStillNeedsTheKeyCell) {
+  // The language may match the first two header cells; a row must then still have a key.
+  struct Case {
+    const wchar_t* language;
+    const char* rows;
+    const wchar_t* key;
+    const wchar_t* expected;  // null: absent
+  } cases[] = {
+      {L"Code", "Label\tfirst\tx\r\nlonely\r\n", L"first", L"Label"},
+      {L"Code", "lonely\r\n", L"lonely", nullptr},
+      {L"Code", "Label\tfirst\tx\r\nlonely\r\n", L"lonely", nullptr},
+      {L"language_code", "Label\tkey\r\n", L"key", L"key"},
+      {L"language_code", "Label\tkey\r\nlonely\r\n", L"lonely", nullptr},
+  };
+  for (const Case& c : cases) {
+    auto texts = parseLanguageTable(kHeader + c.rows, c.language);
+    auto it = texts.find(c.key);
+    if (!c.expected) {
+      EXPECT_EQ(texts.end(), it) << c.rows;
+    } else {
+      ASSERT_NE(texts.end(), it) << c.rows;
+      EXPECT_EQ(c.expected, it->second) << c.rows;
+    }
+    // The one-cell row adds nothing, and leaves the row before it as it was.
+    EXPECT_LE(texts.size(), 1u) << c.rows;
+  }
+}
+
+TEST(LanguageTable, AMegabyteOfLinesWithoutTabsParsesWithoutHanging) {
+  // Short lines without a TAB, and one real row at the end. A parse that searched the rest
+  // of the data for every line would take minutes; the bound is only a hang guard.
+  struct Run {
+    std::string table;
+    std::map<std::wstring, std::wstring> texts;
+    std::promise<void> done;
+  };
+  auto run = std::make_shared<Run>();
+  run->table = kHeader;
+  while (run->table.size() < (1u << 20)) run->table += "Label\r\n";
+  run->table += "Label\tlast\tx\tv\tx\r\n";
+  std::future<void> finished = run->done.get_future();
+  std::thread parser([run] {
+    run->texts = parseLanguageTable(run->table, L"en_US");
+    run->done.set_value();
+  });
+  if (finished.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    parser.detach();  // it shares only run, and ends with the process
+    FAIL() << "parsing 1 MiB took more than 10 s";
+  }
+  parser.join();
+  ASSERT_EQ(1u, run->texts.size());
+  EXPECT_EQ(L"v", run->texts[L"last"]);
 }
 
 TEST(LanguageTable, ANulEndsTheData) {

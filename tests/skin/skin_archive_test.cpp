@@ -15,7 +15,7 @@ using namespace testing_support;
 
 namespace {
 
-constexpr UINT kSkinArchive = 129, kFontArchive = 130, kSmallArchive = 140;
+constexpr UINT kSkinArchive = 129, kFontArchive = 130, kSmallArchive = 140, kNamedArchive = 141, kNamelessArchive = 142;
 
 std::string resourceBytes(UINT id) {
   const void* data = nullptr;
@@ -67,6 +67,26 @@ TEST(SkinArchive, ADamagedEntryStopsTheWalkAndKeepsEarlierOnes) {
   EXPECT_EQ(1u, store.fillFromArchive(archive.data(), archive.size()));
   EXPECT_NE(nullptr, store.find(intact[0].path));
   EXPECT_EQ(nullptr, store.find(intact[1].path));
+}
+
+TEST(SkinArchive, AnArchiveWithoutEntryNamesIsRefused) {
+  // One hand-made archive, once with its names property and once without; all else equal.
+  skin::UnpackResult result;
+  std::vector<Entry> named = entriesOf(resourceBytes(kNamedArchive), &result);
+  EXPECT_EQ(skin::UnpackResult::Complete, result);
+  ASSERT_EQ(1u, named.size());
+  EXPECT_EQ(L"crafted.txt", named[0].path);
+  EXPECT_EQ("an entry without a name", named[0].bytes);
+
+  const std::string nameless = resourceBytes(kNamelessArchive);
+  ASSERT_FALSE(nameless.empty());
+  EXPECT_TRUE(entriesOf(nameless, &result).empty());
+  EXPECT_EQ(skin::UnpackResult::NotAnArchive, result);
+  skin::SkinFileStore store;
+  EXPECT_EQ(0u, store.fillFromArchive(nameless.data(), nameless.size()));
+  std::wstring scratch = makeTempDir(L"nameless");
+  EXPECT_EQ(0u, skin::unpackFontArchive(nameless.data(), nameless.size(), scratch));
+  removeTree(scratch);
 }
 
 TEST(SkinArchive, EmptyOrMissingBytesLeaveTheStoreEmpty) {

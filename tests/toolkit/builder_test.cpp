@@ -2,10 +2,16 @@
 // bad attributes, and the combo's items.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
 #include "toolkit/builder.h"
 #include "toolkit/builder_callback.h"
 #include "toolkit/combo.h"
 #include "toolkit/container.h"
+#include "toolkit/gdi_handles.h"
 #include "toolkit/label.h"
 
 namespace {
@@ -94,6 +100,81 @@ TEST(BuilderTest, BrokenOrEmptyLayoutsGiveNoTree) {
     EXPECT_EQ(nullptr, toolkit::buildLayout(xml, nullptr, nullptr)) << xml;
   }
   EXPECT_EQ(nullptr, toolkit::buildLayoutFile(L"no/such/layout.xml", nullptr, nullptr));
+}
+
+// Runs work on a thread of its own and tells whether it came back. A stack overflow ends
+// the process on Windows, but under Wine only the thread, and a process whose last thread
+// ended that way exits with 0: the caller must see the difference.
+bool returns(const std::function<void()>& work) {
+  bool done = false;
+  std::thread thread([&] {
+    work();
+    done = true;
+  });
+  thread.join();
+  return done;
+}
+
+// A layout of depth containers nested in one another, the innermost named "deepest".
+std::string nestedLayout(int depth) {
+  std::string xml = "<Window size='100,100'>";
+  for (int i = 1; i < depth; ++i) xml += "<VerticalLayout>";
+  xml += "<Container name='deepest' bkcolor='#FF00FF00'/>";
+  for (int i = 1; i < depth; ++i) xml += "</VerticalLayout>";
+  return xml + "</Window>";
+}
+
+TEST(BuilderTest, LayoutsDeeperThanTheLimitAreRefusedBeforeBuilding) {
+  struct Case {
+    int depth;
+    bool built;
+  } cases[] = {{toolkit::kMaxNestingDepth, true}, {toolkit::kMaxNestingDepth + 1, false}, {100000, false}};
+  for (const Case& c : cases) {
+    const bool returned = returns([&] {
+      auto root = toolkit::buildLayout(nestedLayout(c.depth), nullptr, nullptr);
+      EXPECT_EQ(c.built, root != nullptr) << c.depth;
+      if (!root) return;
+      // Every walk over the deepest tree allowed: layout, search, hit test, paint, destruction.
+      root->setPos(RECT{0, 0, 100, 100});
+      toolkit::CControlUI* deepest = root->findByName(L"deepest");
+      ASSERT_NE(nullptr, deepest);
+      EXPECT_EQ(100, deepest->pos().right);
+      EXPECT_EQ(deepest, root->findControlAt(POINT{50, 50}));
+      toolkit::MemoryCanvas canvas(nullptr, 100, 100);
+      ASSERT_TRUE(canvas.valid());
+      root->paint(canvas.dc(), RECT{0, 0, 100, 100});
+      EXPECT_EQ(RGB(0, 255, 0), GetPixel(canvas.dc(), 50, 50));
+    });
+    EXPECT_TRUE(returned) << c.depth;
+  }
+}
+
+TEST(BuilderTest, ContainersRefuseAChildThatWouldNestTooDeep) {
+  // A chain of height containers, built from the innermost outwards.
+  auto chain = [](int height) {
+    auto top = std::make_unique<toolkit::CContainerUI>();
+    for (int level = 1; level < height; ++level) {
+      auto outer = std::make_unique<toolkit::CContainerUI>();
+      if (!outer->add(std::move(top))) return std::unique_ptr<toolkit::CContainerUI>();
+      top = std::move(outer);
+    }
+    return top;
+  };
+  struct Case {
+    int height;  // of the chain added below one new container
+    bool accepted;
+  } cases[] = {{toolkit::kMaxNestingDepth - 1, true}, {toolkit::kMaxNestingDepth, false}};
+  for (const Case& c : cases) {
+    auto parent = std::make_unique<toolkit::CContainerUI>();
+    auto child = chain(c.height);
+    ASSERT_NE(nullptr, child) << c.height;
+    EXPECT_EQ(c.accepted, parent->add(std::move(child)) != nullptr) << c.height;
+    EXPECT_EQ(c.accepted ? 1 : 0, parent->getCount()) << c.height;
+  }
+  // Wrapping one container in another, again and again, stops at the limit.
+  bool refused = false;
+  EXPECT_TRUE(returns([&] { refused = chain(100000) == nullptr; }));
+  EXPECT_TRUE(refused);
 }
 
 }  // namespace

@@ -112,6 +112,41 @@ TEST_F(WindowTest, TheEditTakesTypedTextAndSendsKillFocusWhenLeft) {
   EXPECT_EQ(nullptr, window_->focusedControl());
 }
 
+TEST_F(WindowTest, LeavingTheEditForAnotherWindowLeavesTheFocusThere) {
+  // A second window of the same thread, as a modeless box is; gone at the end of the test.
+  struct OtherWindow {
+    gallery::GalleryWindow::Observer observer;
+    HWND hwnd = nullptr;
+    ~OtherWindow() {
+      if (!observer.deleted && IsWindow(hwnd)) DestroyWindow(hwnd);
+      gallery::pump([this] { return observer.deleted; }, 2000);
+    }
+  } other;
+  other.hwnd = (new gallery::GalleryWindow(&other.observer))->open(0, 420);
+  ASSERT_NE(nullptr, other.hwnd);
+  auto* edit = window_->find<toolkit::CEditUI>(L"edit", L"Edit");
+  ASSERT_NE(nullptr, edit);
+
+  struct Move {
+    const char* how;
+    void (*to)(HWND);
+  } moves[] = {{"SetFocus", [](HWND w) { SetFocus(w); }}, {"SetActiveWindow", [](HWND w) { SetActiveWindow(w); }}};
+  int left = 0;
+  for (const Move& move : moves) {
+    window_->setFocusedControl(edit);
+    ASSERT_TRUE(edit->isEditing()) << move.how;
+    ASSERT_EQ(edit->nativeWindow(), GetFocus()) << move.how;
+    move.to(other.hwnd);
+    gallery::pumpFor(50);
+    EXPECT_EQ(other.hwnd, GetFocus()) << move.how;
+    EXPECT_EQ(other.hwnd, GetActiveWindow()) << move.how;
+    // The edit still finished its typing and reported it.
+    EXPECT_FALSE(edit->isEditing()) << move.how;
+    EXPECT_EQ(nullptr, window_->focusedControl()) << move.how;
+    EXPECT_EQ(++left, window_->count(L"killfocus", L"edit")) << move.how;
+  }
+}
+
 TEST_F(WindowTest, TheComboSelectsFromItsDropListAndWithTheArrowKeys) {
   auto* combo = window_->find<toolkit::CComboUI>(L"langcombo", L"Combo");
   ASSERT_NE(nullptr, combo);
