@@ -28,15 +28,73 @@ class CurlTest : public ::testing::Test {
   std::wstring dir_;
 };
 
-TEST_F(CurlTest, ErrorPageIsACompletedTransfer) {
+TEST_F(CurlTest, ErrorPageIsTextInMemoryButNeverWrittenIntoAFile) {
   std::string page;
   ASSERT_TRUE(VelCurlDownloader::downloadMemory(url(L"/gen/10?fault=status&code=404"), page));
   EXPECT_NE(std::string::npos, page.find("<h1>404</h1>")) << page;
 
-  std::wstring path = dir_ + L"page.html";
+  // Answers that are not the file (or not its continuation) fail and leave the file as it
+  // was; the next resume then completes it without a foreign byte.
+  struct Case {
+    size_t present;
+    const wchar_t* path;
+  } cases[] = {
+      {0, L"/gen/300000?fault=status&code=503"},
+      {100000, L"/gen/300000?fault=status&code=404"},
+      {100000, L"/gen/300000?fault=range_start&start=0"},
+      {100000, L"/gen/300000?fault=range_start&start=50000"},
+  };
+  for (const Case& c : cases) {
+    std::wstring path = dir_ + L"setup.exe";
+    ASSERT_TRUE(writeFile(path, generatedBytes(0, c.present)));
+    VelCurlDownloader downloader;
+    EXPECT_FALSE(downloader.downloadFile(narrow(path), url(c.path), nullptr)) << c.path;
+    EXPECT_TRUE(readFile(path) == generatedBytes(0, c.present)) << c.path;
+    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr)) << c.path;
+    EXPECT_TRUE(readFile(path) == generatedBytes(0, 300000)) << c.path;
+  }
+}
+
+TEST_F(CurlTest, WholeFileAnswerToAResumeStartsTheFileOverInTheSameCall) {
+  struct Case {
+    std::string present;
+    const wchar_t* path;
+    size_t requests;
+  } cases[] = {
+      {std::string(1000, 'x'), L"/gen/200000?fault=ignore_range", 1},
+      // The range goes along a redirect, and only the last answer is judged.
+      {generatedBytes(0, 100000), L"/moved?fault=redirect&to=/gen/200000", 2},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(resetStandin());
+    std::wstring path = dir_ + L"setup.exe";
+    ASSERT_TRUE(writeFile(path, c.present));
+    VelCurlDownloader downloader;
+    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(c.path), nullptr)) << c.path;
+    EXPECT_TRUE(readFile(path) == generatedBytes(0, 200000)) << c.path;
+    std::vector<RecordedRequest> requests = standinRequests();
+    ASSERT_EQ(c.requests, requests.size()) << c.path;
+    for (const RecordedRequest& request : requests) {
+      ASSERT_NE(nullptr, request.header("Range")) << c.path;
+      EXPECT_EQ("bytes=" + std::to_string(c.present.size()) + "-", *request.header("Range")) << c.path;
+    }
+  }
+}
+
+TEST_F(CurlTest, UnsatisfiableResumeFailsAndTheNextCallStartsOver) {
+  // A local file longer than the remote one: the server answers 416.
+  std::wstring path = dir_ + L"setup.exe";
+  ASSERT_TRUE(writeFile(path, generatedBytes(0, 400000)));
   VelCurlDownloader downloader;
-  ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/10?fault=status&code=404"), nullptr));
-  EXPECT_EQ(page, readFile(path));
+  EXPECT_FALSE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr));
+  EXPECT_EQ(0u, readFile(path).size());
+
+  ASSERT_TRUE(resetStandin());
+  ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr));
+  EXPECT_TRUE(readFile(path) == generatedBytes(0, 300000));
+  std::vector<RecordedRequest> requests = standinRequests();
+  ASSERT_EQ(1u, requests.size());
+  EXPECT_EQ(nullptr, requests[0].header("Range"));
 }
 
 TEST_F(CurlTest, FailedMemoryDownloadLeavesOutputAndLogsTheError) {
