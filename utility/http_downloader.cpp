@@ -43,9 +43,22 @@ bool CHttpDownload2FileSink::onHttpRecvHeader(int64_t contentLength, int status)
   }
   total_ = contentLength > 0 ? contentLength : kUnknownTotal;
   received_ = 0;
-  // Only a partial answer continues the file; a server that ignored the range sends the
-  // whole body, which must not land behind the bytes already there.
-  if (startOffset_ > 0 && status == 206) {
+  // Only a partial answer that begins at the file's end continues the file; a server that
+  // ignored the range sends the whole body, and a part from byte 0 is the file's start, so
+  // either starts the file over. A part from anywhere else fits nowhere: the file is
+  // emptied so that the next attempt starts over.
+  int64_t rangeStart = status == 206 ? client_.responseRangeStart() : 0;
+  if (status == 206 && rangeStart != 0 && rangeStart != startOffset_) {
+    VEL_LOG(L"onHttpErro range start %I64d, file size %I64d", static_cast<long long>(rangeStart),
+            static_cast<long long>(startOffset_));
+    if (createFile()) closeFile();
+    if (secondCode_ == 0) {
+      firstCode_ = -1;
+      secondCode_ = status;
+    }
+    return false;
+  }
+  if (startOffset_ > 0 && status == 206 && rangeStart == startOffset_) {
     received_ = startOffset_;
     total_ = startOffset_ + total_;
     file_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -61,6 +74,10 @@ bool CHttpDownload2FileSink::onHttpRecvHeader(int64_t contentLength, int status)
     SetFilePointerEx(file_, zero, nullptr, FILE_END);
     return true;
   }
+  return createFile();
+}
+
+bool CHttpDownload2FileSink::createFile() {
   file_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file_ == INVALID_HANDLE_VALUE) {
@@ -113,9 +130,12 @@ bool CHttpDownloader::downloadFile(const std::wstring& url, const std::wstring& 
   }
   if (resetCancel) cancelState_.stop(kCancelResetLimitMs);
 
-  CHttpDownload2FileSink sink(path, cancelState_, progress, startOffset_);
+  CHttpDownload2FileSink sink(*this, path, cancelState_, progress, startOffset_);
   bool result = openUrl(url, &sink) && perform();
   close();
+  // The range belongs to this file only; a later memory download on this object asks for
+  // the whole answer.
+  removeHeader(L"Range");
   sink.onHttpComplete();
   if (firstCode) *firstCode = sink.firstCode();
   if (secondCode) *secondCode = sink.secondCode();

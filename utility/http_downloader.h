@@ -28,7 +28,9 @@ class CHttpDownloader : public CHttpClient {
 
   // Only a 2xx answer is kept.
   bool download2mem(std::string& output, const std::wstring& url);
-  // Clears a cancel left from an earlier transfer first.
+  // Clears a cancel left from an earlier transfer first. When resuming, only a 206 that
+  // continues the file at its size is appended; a 200, or a 206 from byte 0, starts the
+  // file over, and a 206 from elsewhere empties it and fails.
   bool download2file(const std::wstring& url, const std::wstring& path, IHttpDownloadSink* progress, bool resume);
   // Keeps an earlier cancel in force and hands back the file sink's two codes: the error
   // kind and system error, -1 and the HTTP status, or -2 and the file error.
@@ -63,9 +65,10 @@ class CHttpDownload2FileSink : public CHttpClient::IHttpClientSink {
  public:
   static constexpr int64_t kUnknownTotal = 10 * 1024 * 1024;
 
-  CHttpDownload2FileSink(const std::wstring& path, const WorkerThread& cancelState,
+  // client is the one performing the request: its answer's Content-Range is read from it.
+  CHttpDownload2FileSink(const CHttpClient& client, const std::wstring& path, const WorkerThread& cancelState,
                          CHttpDownloader::IHttpDownloadSink* progress, int64_t startOffset)
-      : path_(path), cancelState_(cancelState), progress_(progress), startOffset_(startOffset) {}
+      : client_(client), path_(path), cancelState_(cancelState), progress_(progress), startOffset_(startOffset) {}
   ~CHttpDownload2FileSink() { closeFile(); }
   CHttpDownload2FileSink(const CHttpDownload2FileSink&) = delete;
   CHttpDownload2FileSink& operator=(const CHttpDownload2FileSink&) = delete;
@@ -80,7 +83,9 @@ class CHttpDownload2FileSink : public CHttpClient::IHttpClientSink {
 
  private:
   void closeFile();
+  bool createFile();
 
+  const CHttpClient& client_;
   HANDLE file_ = INVALID_HANDLE_VALUE;
   std::wstring path_;
   const WorkerThread& cancelState_;

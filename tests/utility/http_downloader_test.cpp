@@ -94,6 +94,48 @@ TEST_F(WinInetTest, ResumeAnsweredWithTheWholeBodyStartsTheFileOver) {
   EXPECT_EQ(200000, progress.total());
 }
 
+TEST_F(WinInetTest, PartialAnswerIsAppendedOnlyAtTheFileEnd) {
+  const int64_t present = 100000, size = 300000;
+  struct Case {
+    int64_t start;  // where the server's 206 begins
+    bool result;
+    int64_t kept;  // bytes in the file afterwards: the whole file, or none (starts over)
+  } cases[] = {
+      {present, true, size},
+      {0, true, size},
+      {50000, false, 0},
+  };
+  for (const Case& c : cases) {
+    std::wstring path = dir_ + L"setup.exe";
+    ASSERT_TRUE(writeFile(path, generatedBytes(0, present)));
+    CHttpDownloader downloader;
+    int first = 0, second = 0;
+    std::wstring url = standinUrl(L"/gen/300000?fault=range_start&start=" + std::to_wstring(c.start));
+    EXPECT_EQ(c.result, downloader.download2file(url, path, nullptr, first, second, true)) << c.start;
+    EXPECT_TRUE(readFile(path) == generatedBytes(0, c.kept)) << c.start;
+    if (!c.result) {
+      EXPECT_EQ(-1, first);
+      EXPECT_EQ(206, second);
+      ASSERT_TRUE(downloader.download2file(standinUrl(L"/gen/300000"), path, nullptr, true)) << c.start;
+      EXPECT_TRUE(readFile(path) == generatedBytes(0, size)) << c.start;
+    }
+  }
+}
+
+TEST_F(WinInetTest, RangeOfAFileDownloadIsNotSentWithALaterMemoryDownload) {
+  std::wstring path = dir_ + L"setup.exe";
+  ASSERT_TRUE(writeFile(path, generatedBytes(0, 100000)));
+  CHttpDownloader downloader;
+  ASSERT_TRUE(downloader.download2file(standinUrl(L"/gen/300000"), path, nullptr, true));
+  ASSERT_TRUE(resetStandin());
+  std::string body;
+  ASSERT_TRUE(downloader.download2mem(body, standinUrl(L"/gen/70000")));
+  EXPECT_TRUE(body == generatedBytes(0, 70000));
+  std::vector<RecordedRequest> requests = standinRequests();
+  ASSERT_EQ(1u, requests.size());
+  EXPECT_EQ(nullptr, requests[0].header("Range"));
+}
+
 TEST_F(WinInetTest, MissingLengthGivesTenMiBTotal) {
   std::wstring path = dir_ + L"nolength.bin";
   CHttpDownloader downloader;
