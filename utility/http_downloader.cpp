@@ -6,8 +6,6 @@
 namespace utility {
 namespace {
 
-constexpr DWORD kCancelResetLimitMs = 2000;
-
 bool isSuccessStatus(int status) { return status >= 200 && status <= 299; }
 
 }  // namespace
@@ -15,7 +13,7 @@ bool isSuccessStatus(int status) { return status >= 200 && status <= 299; }
 bool CHttpDownload2MemSink::onHttpRecvHeader(int64_t, int status) { return isSuccessStatus(status); }
 
 bool CHttpDownload2MemSink::onHttpRecvData(const char* bytes, DWORD count) {
-  if (cancelState_.isStopRequested()) return false;
+  if (cancelled_.load()) return false;
   output_.append(bytes, count);
   return true;
 }
@@ -91,7 +89,7 @@ bool CHttpDownload2FileSink::createFile() {
 }
 
 bool CHttpDownload2FileSink::onHttpRecvData(const char* bytes, DWORD count) {
-  if (cancelState_.isStopRequested()) return false;
+  if (cancelled_.load()) return false;
   received_ += count;
   if (progress_ && !progress_->onDownloadProgress(bytes, count, received_, total_)) return false;
   DWORD written = 0;
@@ -100,8 +98,8 @@ bool CHttpDownload2FileSink::onHttpRecvData(const char* bytes, DWORD count) {
 
 bool CHttpDownloader::download2mem(std::string& output, const std::wstring& url) {
   close();
-  CHttpDownload2MemSink sink(output, cancelState_);
-  bool result = openUrl(url, &sink) && perform();
+  CHttpDownload2MemSink sink(output, cancelled_);
+  bool result = openUrl(url, &sink) && !cancelled() && perform();
   close();
   return result;
 }
@@ -128,10 +126,12 @@ bool CHttpDownloader::downloadFile(const std::wstring& url, const std::wstring& 
     VEL_LOG(L"start size %I64d", static_cast<long long>(size));
     if (size > 0) setHeader(L"Range", L"bytes=" + std::to_wstring(size) + L"-");
   }
-  if (resetCancel) cancelState_.stop(kCancelResetLimitMs);
+  if (resetCancel) cancelled_.store(false);
 
-  CHttpDownload2FileSink sink(*this, path, cancelState_, progress, startOffset_);
-  bool result = openUrl(url, &sink) && perform();
+  CHttpDownload2FileSink sink(*this, path, cancelled_, progress, startOffset_);
+  // A cancel that came before openUrl found no handle to close: it is seen here. One that
+  // comes later closes the handle that openUrl made.
+  bool result = openUrl(url, &sink) && !cancelled() && perform();
   close();
   // The range belongs to this file only; a later memory download on this object asks for
   // the whole answer.
@@ -143,9 +143,9 @@ bool CHttpDownloader::downloadFile(const std::wstring& url, const std::wstring& 
 }
 
 void CHttpDownloader::cancel() {
-  cancelState_.requestStop();
+  // The flag first: a transfer that opens its handle after close below still sees it.
+  cancelled_.store(true);
   close();
-  cancelState_.stop(kCancelResetLimitMs);
 }
 
 }  // namespace utility

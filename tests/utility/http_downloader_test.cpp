@@ -227,6 +227,50 @@ TEST_F(WinInetTest, CancelFromAnotherThreadStopsASlowTransferAndKeepsItsBytes) {
   EXPECT_TRUE(readFile(path) == generatedBytes(0, 4194304));
 }
 
+TEST_F(WinInetTest, CancelBeforeTheConnectionOpensIsKeptUntilTheNextTransferStarts) {
+  std::wstring path = dir_ + L"setup.exe";
+  CHttpDownloader downloader;
+  downloader.cancel();
+  int first = 0, second = 0;
+  EXPECT_FALSE(downloader.download2file(standinUrl(L"/gen/100000"), path, nullptr, first, second, false));
+  EXPECT_EQ(CHttpDownloader::kNoFirstCode, first);
+  EXPECT_EQ(0, second);
+  std::string body;
+  EXPECT_FALSE(downloader.download2mem(body, standinUrl(L"/gen/1000")));
+  EXPECT_TRUE(body.empty());
+  EXPECT_FALSE(utility::ufile::exists(path));
+  EXPECT_TRUE(standinRequests().empty());
+
+  // The first form begins a new transfer: the cancel is spent.
+  ASSERT_TRUE(downloader.download2file(standinUrl(L"/gen/100000"), path, nullptr, false));
+  EXPECT_TRUE(readFile(path) == generatedBytes(0, 100000));
+}
+
+TEST_F(WinInetTest, CancelDuringAStalledBodyEndsTheTransferWithoutItsBytes) {
+  std::wstring path = dir_ + L"stalled.bin";
+  CHttpDownloader downloader;
+  std::atomic<bool> finished{false};
+  bool result = true;
+  std::thread transfer([&] {
+    result = downloader.download2file(standinUrl(L"/gen/100000?fault=stall&delay_ms=3000"), path, nullptr, false);
+    finished = true;
+  });
+  // The request has reached the server, whose answer then stalls after its headers. Windows
+  // ends the pending read when the handle is closed; Wine lets it wait for the next bytes,
+  // which the sink must then refuse.
+  DWORD started = GetTickCount();
+  while (standinRequests().empty() && GetTickCount() - started < 10000) Sleep(20);
+  Sleep(200);
+  DWORD cancelled = GetTickCount();
+  downloader.cancel();
+  while (!finished && GetTickCount() - cancelled < 60000) Sleep(10);
+  bool ended = finished;
+  transfer.join();
+  EXPECT_TRUE(ended) << "the transfer did not end within a minute of the cancel";
+  EXPECT_FALSE(result);
+  EXPECT_EQ(0u, readFile(path).size());
+}
+
 TEST_F(WinInetTest, SelfSignedCertificateIsRefused) {
   int port = standinTlsPort();
   if (port == 0) GTEST_SKIP() << "the stand-in has no https (no openssl command)";
