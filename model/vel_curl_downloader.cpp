@@ -190,6 +190,57 @@ size_t appendToChunk(void* contents, size_t bytes, VelCurlDownloader::MemoryChun
   return bytes;
 }
 
+using FileVerdict = VelCurlDownloader::FileTransferRecord::Verdict;
+
+bool startsWithNoCase(const char* text, size_t length, const char* prefix) {
+  size_t prefixLength = strlen(prefix);
+  return length >= prefixLength && _strnicmp(text, prefix, prefixLength) == 0;
+}
+
+// The number at the start of text (after blanks), or -1 when there is none.
+int64_t leadingNumber(const char* text, const char* end) {
+  while (text < end && (*text == ' ' || *text == '\t')) ++text;
+  if (text == end || *text < '0' || *text > '9') return -1;
+  int64_t value = 0;
+  for (; text < end && *text >= '0' && *text <= '9'; ++text) {
+    if (value > (INT64_MAX - 9) / 10) return -1;
+    value = value * 10 + (*text - '0');
+  }
+  return value;
+}
+
+// Empties the target file and puts the write position at its start.
+bool emptyFile(HANDLE file) {
+  LARGE_INTEGER zero = {};
+  return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
+
+// Decides once, when the answer's body begins (or the transfer ended without one), whether
+// the answer belongs in the file. A 200 replaces the bytes already there (a server that
+// ignores the range sends the whole file); a 206 must continue the file exactly at its end;
+// a 416 says the file cannot be continued, so it is emptied for the next attempt.
+bool answerBelongsInFile(VelCurlDownloader::FileTransferRecord* record) {
+  if (record->verdict != FileVerdict::kUndecided) return record->verdict == FileVerdict::kWrite;
+  record->verdict = FileVerdict::kRefuse;
+  if (record->status == 200) {
+    if (record->present > 0) {
+      VEL_LOG(L"range ignored, starting over from byte 0 of %I64d", static_cast<long long>(record->present));
+      if (!emptyFile(record->file)) {
+        VEL_LOG(L"cannot empty the file error:%d", static_cast<int>(GetLastError()));
+        return false;
+      }
+      record->present = 0;
+      if (record->progress) record->progress->resumeOffset = 0;
+    }
+    record->verdict = FileVerdict::kWrite;
+  } else if (record->status == 206 && record->rangeStart == record->present) {
+    record->verdict = FileVerdict::kWrite;
+  } else if (record->status == 416) {
+    if (!emptyFile(record->file)) VEL_LOG(L"cannot empty the file error:%d", static_cast<int>(GetLastError()));
+  }
+  return record->verdict == FileVerdict::kWrite;
+}
+
 }  // namespace
 
 size_t VelCurlDownloader::WriteMemoryCallback(void* contents, size_t size, size_t count, void* chunk) {
@@ -210,8 +261,10 @@ size_t VelCurlDownloader::WriteFileCallback(void* contents, size_t size, size_t 
   size_t bytes = size * count;
   if (bytes == 0) return 0;
   if (bytes > MAXDWORD) return 0;
+  FileTransferRecord* transfer = static_cast<FileTransferRecord*>(record);
+  if (!answerBelongsInFile(transfer)) return 0;
   DWORD written = 0;
-  HANDLE file = static_cast<FileTransferRecord*>(record)->file;
+  HANDLE file = transfer->file;
   if (!WriteFile(file, contents, static_cast<DWORD>(bytes), &written, nullptr) || written != bytes) return 0;
   return bytes;
 }
@@ -244,6 +297,27 @@ int VelCurlDownloader::transfersInFlight() {
 
 int VelCurlDownloader::AbortCallback(void* abort, int64_t, int64_t, int64_t, int64_t) {
   return abortRequested(static_cast<const std::atomic<bool>*>(abort)) ? 1 : 0;
+}
+
+// Sees the header lines of every answer, redirects and interim answers included; the
+// status line of each answer starts its record afresh.
+size_t VelCurlDownloader::HeaderFileCallback(char* line, size_t size, size_t count, void* record) {
+  size_t length = size * count;
+  FileTransferRecord* transfer = static_cast<FileTransferRecord*>(record);
+  const char* end = line + length;
+  if (startsWithNoCase(line, length, "HTTP/")) {
+    const char* blank = static_cast<const char*>(memchr(line, ' ', length));
+    int64_t status = blank ? leadingNumber(blank, end) : -1;
+    transfer->status = status >= 100 && status <= 999 ? static_cast<int>(status) : -1;
+    transfer->rangeStart = -1;
+  } else if (startsWithNoCase(line, length, "Content-Range:")) {
+    const char* value = line + strlen("Content-Range:");
+    while (value < end && (*value == ' ' || *value == '\t')) ++value;
+    if (startsWithNoCase(value, static_cast<size_t>(end - value), "bytes")) {
+      transfer->rangeStart = leadingNumber(value + strlen("bytes"), end);
+    }
+  }
+  return length;
 }
 
 int VelCurlDownloader::ProgressCallback(void* data, double total, double now, double, double) {
@@ -361,6 +435,7 @@ bool VelCurlDownloader::downloadFile(const std::string& path, const std::string&
     VEL_LOG(L"open file error  error:%d %s", static_cast<int>(GetLastError()), wide(path.c_str()).c_str());
     return false;
   }
+  record.present = existing;
   transfer_ = &record;
   struct Finish {
     VelCurlDownloader* self;
@@ -374,15 +449,25 @@ bool VelCurlDownloader::downloadFile(const std::string& path, const std::string&
   progressRecord.resumeOffset = existing;
   progressRecord.progress = progress;
   progressRecord.abort = abort_;
+  record.progress = &progressRecord;
 
   EasyHandle curl;
   if (!curl.handle) {
     VEL_LOG(L"curl init error");
     return false;
   }
-  if (existing > 0) curl_easy_setopt(curl.handle, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(existing));
+  // The range is asked for directly rather than as a resume offset: libcurl aborts a resume
+  // that is answered with the whole file and takes a 416 for a finished download, and
+  // both answers are judged by answerBelongsInFile instead.
+  std::string range;
+  if (existing > 0) {
+    range = std::to_string(existing) + "-";
+    curl_easy_setopt(curl.handle, CURLOPT_RANGE, range.c_str());
+  }
   curl_easy_setopt(curl.handle, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteFileCallback);
   curl_easy_setopt(curl.handle, CURLOPT_WRITEDATA, transfer_);
+  curl_easy_setopt(curl.handle, CURLOPT_HEADERFUNCTION, &VelCurlDownloader::HeaderFileCallback);
+  curl_easy_setopt(curl.handle, CURLOPT_HEADERDATA, transfer_);
   curl_easy_setopt(curl.handle, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(curl.handle, CURLOPT_MAX_RECV_SPEED_LARGE, kMaxReceiveBytesPerSecond);
   curl_easy_setopt(curl.handle, CURLOPT_NOPROGRESS, 0L);
@@ -390,6 +475,13 @@ bool VelCurlDownloader::downloadFile(const std::string& path, const std::string&
   curl_easy_setopt(curl.handle, CURLOPT_PROGRESSFUNCTION, &VelCurlDownloader::ProgressCallback);
   setCommonOptions(curl.handle, url, kFileTimeoutMs);
   CURLcode result = curl_easy_perform(curl.handle);
+  // An answer without a body was not judged by the write callback.
+  if (result == CURLE_OK) answerBelongsInFile(transfer_);
+  if (transfer_->verdict == FileTransferRecord::Verdict::kRefuse) {
+    VEL_LOG(L"curl download refused status %d range start %I64d %s", transfer_->status,
+            static_cast<long long>(transfer_->rangeStart), wide(url.c_str()).c_str());
+    return false;
+  }
   if (result != CURLE_OK) {
     VEL_LOG(L"curl download error %s %s", wide(curl_easy_strerror(result)).c_str(), wide(url.c_str()).c_str());
     return false;

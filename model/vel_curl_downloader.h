@@ -19,17 +19,25 @@ class VelCurlDownloader {
  public:
   using Progress = std::function<void(int percent)>;
 
-  // The open target file of a running downloadFile.
-  struct FileTransferRecord {
-    HANDLE file = INVALID_HANDLE_VALUE;
-  };
-
   // Progress state handed to libcurl; the callable may be empty.
   struct ProgressRecord {
     DWORD lastReportTick = 0;
     int64_t resumeOffset = 0;
     Progress progress;
     const std::atomic<bool>* abort = nullptr;
+  };
+
+  // The open target file of a running downloadFile, and what the answer being received
+  // is: only the body of a 200, or of a 206 that continues the file at its size, goes
+  // into the file.
+  struct FileTransferRecord {
+    enum class Verdict { kUndecided, kWrite, kRefuse };
+    HANDLE file = INVALID_HANDLE_VALUE;
+    int64_t present = 0;         // bytes in the file when the transfer began (the range asked for)
+    int status = 0;              // status of the latest answer, 0 before one arrived
+    int64_t rangeStart = -1;     // first byte of its Content-Range, -1 without one
+    Verdict verdict = Verdict::kUndecided;
+    ProgressRecord* progress = nullptr;  // its resume offset drops to 0 when the file starts over
   };
 
   // A growing response buffer, exactly as large as the bytes received.
@@ -56,7 +64,10 @@ class VelCurlDownloader {
   static bool postRequest(const std::string& body, std::string& response, const std::string& url,
                           const std::vector<std::string>& headers, const std::atomic<bool>* abort = nullptr);
   // Downloads url into path, continuing a non-empty file; progress gets whole percentages,
-  // at most about once a second, never 100.
+  // at most about once a second, never 100. True only when the whole answer was a 200 or a
+  // 206 continuing the file at its size; a 200 to the range request starts the file over.
+  // Any other answer leaves the file as it was and fails, except a 416 (the file is longer
+  // than the remote one or stale), which empties it so that the next call starts at byte 0.
   bool downloadFile(const std::string& path, const std::string& url, const Progress& progress);
   // A flag that aborts this object's file downloads when set (any thread); it must outlive them.
   void setAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
@@ -64,6 +75,7 @@ class VelCurlDownloader {
   static size_t WriteMemoryCallback(void* contents, size_t size, size_t count, void* chunk);
   static size_t WriteMemoryCallbackPost(void* contents, size_t size, size_t count, void* chunk);
   static size_t WriteFileCallback(void* contents, size_t size, size_t count, void* record);
+  static size_t HeaderFileCallback(char* line, size_t size, size_t count, void* record);
   static int ProgressCallback(void* record, double total, double now, double uploadTotal, double uploadNow);
   // Progress of memory and post transfers: only whether to abort.
   static int AbortCallback(void* abort, int64_t total, int64_t now, int64_t uploadTotal, int64_t uploadNow);

@@ -26,6 +26,23 @@ int64_t contentLength(HINTERNET request) {
   return value;
 }
 
+// The first byte of "bytes FIRST-LAST/TOTAL", or -1.
+int64_t contentRangeStart(HINTERNET request) {
+  wchar_t text[96] = {};
+  DWORD size = sizeof(text);
+  if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_RANGE, text, &size, nullptr)) return -1;
+  const wchar_t* value = text;
+  while (*value == L' ') ++value;
+  if (_wcsnicmp(value, L"bytes", 5) != 0) return -1;
+  value += 5;
+  while (*value == L' ') ++value;
+  if (*value < L'0' || *value > L'9') return -1;
+  wchar_t* end = nullptr;
+  long long first = wcstoll(value, &end, 10);
+  if (end == value || first < 0 || *end != L'-') return -1;
+  return first;
+}
+
 }  // namespace
 
 void CHttpClient::setHeader(const std::wstring& name, const std::wstring& value) { headers_[name] = value; }
@@ -79,6 +96,7 @@ bool CHttpClient::openUrl(const std::wstring& url, IHttpClientSink* sink) {
 }
 
 bool CHttpClient::perform() {
+  rangeStart_ = -1;
   HINTERNET internet = nullptr;
   {
     std::lock_guard<std::mutex> lock(internetLock_);
@@ -109,6 +127,7 @@ bool CHttpClient::perform() {
     return false;
   }
   int64_t length = contentLength(request.get());
+  rangeStart_ = contentRangeStart(request.get());
   if (sink_ && !sink_->onHttpRecvHeader(length, static_cast<int>(status))) return false;
 
   std::vector<char> buffer(kReadBlockBytes);

@@ -62,6 +62,10 @@ class CHttpClient {
   bool perform();
   void close();
 
+  // The first byte of the Content-Range of the answer perform received last, -1 when it
+  // had none (or its range was unsatisfied). Valid from onHttpRecvHeader on.
+  int64_t responseRangeStart() const { return rangeStart_; }
+
   // The request flags: reload, no cache write, pragma no-cache (and INTERNET_FLAG_SECURE
   // for https). Certificates are always checked.
   static DWORD requestFlags(bool secure);
@@ -76,6 +80,7 @@ class CHttpClient {
   std::wstring object_;
   bool secure_ = false;
   IHttpClientSink* sink_ = nullptr;
+  int64_t rangeStart_ = -1;
   std::map<std::wstring, std::wstring> headers_;
 };
 

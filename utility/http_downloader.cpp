@@ -6,8 +6,6 @@
 namespace utility {
 namespace {
 
-constexpr DWORD kCancelResetLimitMs = 2000;
-
 bool isSuccessStatus(int status) { return status >= 200 && status <= 299; }
 
 }  // namespace
@@ -15,7 +13,7 @@ bool isSuccessStatus(int status) { return status >= 200 && status <= 299; }
 bool CHttpDownload2MemSink::onHttpRecvHeader(int64_t, int status) { return isSuccessStatus(status); }
 
 bool CHttpDownload2MemSink::onHttpRecvData(const char* bytes, DWORD count) {
-  if (cancelState_.isStopRequested()) return false;
+  if (cancelled_.load()) return false;
   output_.append(bytes, count);
   return true;
 }
@@ -43,9 +41,22 @@ bool CHttpDownload2FileSink::onHttpRecvHeader(int64_t contentLength, int status)
   }
   total_ = contentLength > 0 ? contentLength : kUnknownTotal;
   received_ = 0;
-  // Only a partial answer continues the file; a server that ignored the range sends the
-  // whole body, which must not land behind the bytes already there.
-  if (startOffset_ > 0 && status == 206) {
+  // Only a partial answer that begins at the file's end continues the file; a server that
+  // ignored the range sends the whole body, and a part from byte 0 is the file's start, so
+  // either starts the file over. A part from anywhere else fits nowhere: the file is
+  // emptied so that the next attempt starts over.
+  int64_t rangeStart = status == 206 ? client_.responseRangeStart() : 0;
+  if (status == 206 && rangeStart != 0 && rangeStart != startOffset_) {
+    VEL_LOG(L"onHttpErro range start %I64d, file size %I64d", static_cast<long long>(rangeStart),
+            static_cast<long long>(startOffset_));
+    if (createFile()) closeFile();
+    if (secondCode_ == 0) {
+      firstCode_ = -1;
+      secondCode_ = status;
+    }
+    return false;
+  }
+  if (startOffset_ > 0 && status == 206 && rangeStart == startOffset_) {
     received_ = startOffset_;
     total_ = startOffset_ + total_;
     file_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -61,6 +72,10 @@ bool CHttpDownload2FileSink::onHttpRecvHeader(int64_t contentLength, int status)
     SetFilePointerEx(file_, zero, nullptr, FILE_END);
     return true;
   }
+  return createFile();
+}
+
+bool CHttpDownload2FileSink::createFile() {
   file_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file_ == INVALID_HANDLE_VALUE) {
@@ -74,7 +89,7 @@ bool CHttpDownload2FileSink::onHttpRecvHeader(int64_t contentLength, int status)
 }
 
 bool CHttpDownload2FileSink::onHttpRecvData(const char* bytes, DWORD count) {
-  if (cancelState_.isStopRequested()) return false;
+  if (cancelled_.load()) return false;
   received_ += count;
   if (progress_ && !progress_->onDownloadProgress(bytes, count, received_, total_)) return false;
   DWORD written = 0;
@@ -83,8 +98,8 @@ bool CHttpDownload2FileSink::onHttpRecvData(const char* bytes, DWORD count) {
 
 bool CHttpDownloader::download2mem(std::string& output, const std::wstring& url) {
   close();
-  CHttpDownload2MemSink sink(output, cancelState_);
-  bool result = openUrl(url, &sink) && perform();
+  CHttpDownload2MemSink sink(output, cancelled_);
+  bool result = openUrl(url, &sink) && !cancelled() && perform();
   close();
   return result;
 }
@@ -111,11 +126,16 @@ bool CHttpDownloader::downloadFile(const std::wstring& url, const std::wstring& 
     VEL_LOG(L"start size %I64d", static_cast<long long>(size));
     if (size > 0) setHeader(L"Range", L"bytes=" + std::to_wstring(size) + L"-");
   }
-  if (resetCancel) cancelState_.stop(kCancelResetLimitMs);
+  if (resetCancel) cancelled_.store(false);
 
-  CHttpDownload2FileSink sink(path, cancelState_, progress, startOffset_);
-  bool result = openUrl(url, &sink) && perform();
+  CHttpDownload2FileSink sink(*this, path, cancelled_, progress, startOffset_);
+  // A cancel that came before openUrl found no handle to close: it is seen here. One that
+  // comes later closes the handle that openUrl made.
+  bool result = openUrl(url, &sink) && !cancelled() && perform();
   close();
+  // The range belongs to this file only; a later memory download on this object asks for
+  // the whole answer.
+  removeHeader(L"Range");
   sink.onHttpComplete();
   if (firstCode) *firstCode = sink.firstCode();
   if (secondCode) *secondCode = sink.secondCode();
@@ -123,9 +143,9 @@ bool CHttpDownloader::downloadFile(const std::wstring& url, const std::wstring& 
 }
 
 void CHttpDownloader::cancel() {
-  cancelState_.requestStop();
+  // The flag first: a transfer that opens its handle after close below still sees it.
+  cancelled_.store(true);
   close();
-  cancelState_.stop(kCancelResetLimitMs);
 }
 
 }  // namespace utility

@@ -12,17 +12,29 @@ itself or by arming a fault for the next requests to a path through /_control/ar
 Faults ("fault=" query parameter or armed): close_after (bytes=N), ignore_range,
 status (code=404|500..., with an HTML body), no_length (or no_length=1 beside another fault), short_body (bytes=N sent of the
 announced length), redirect (to=PATH), redirect_loop, trickle (bytes=N per delay_ms=M),
-hold (delay_ms=M before answering), drop (close the connection without an answer).
+hold (delay_ms=M before answering, after the request body was read, for any method),
+drop (close the connection without an answer), range_start (start=N: a 206 whose
+Content-Range and body begin at byte N, whatever range was asked for), stall (delay_ms=M:
+the headers, then no body byte for M ms, then the body).
+
+Arming: GET /_control/arm?path=PATH&fault=KIND&...[&count=N] makes the next N requests to
+PATH (any method, either listener) fail that way, e.g. a POST to /mp/collect held 3 s:
+/_control/arm?path=/mp/collect&fault=hold&delay_ms=3000. A range asked for beyond the end
+of a file is answered 416.
 
 POST /collection/biz/upload checks the "timestamp" and "signature" headers against the
 salt word given by --salt, keeps every body with its verdict (/_control/collected) and
 answers 200 when accepted, 400 or 403 otherwise.
 
 When the openssl command exists, the same service also answers https on port + 1 with a
-self-signed certificate made at start; /_control/tls tells the port (0 without it).
+self-signed certificate made at start, and on port + 2 with a certificate for 127.0.0.1
+issued by a throwaway certificate authority made at start. /_control/tls tells both ports
+("port", "trusted_port"; 0 without openssl) and the authority's certificate ("ca", base64
+DER), which a test adds to the trusted roots to have the port + 2 chain accepted.
 """
 
 import argparse
+import base64
 import hashlib
 import http.server
 import json
@@ -227,8 +239,26 @@ class Handler(http.server.BaseHTTPRequestHandler):
             time.sleep(int(fault.get("delay_ms", "5000")) / 1000.0)
         return False
 
+    def send_range_from(self, size, reader, start):
+        """A 206 from byte start to the end, whatever range was asked for."""
+        start = max(0, min(start, size))
+        length = size - start
+        self.send_response(206)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Accept-Ranges", "bytes")
+        self.send_header("Content-Range", "bytes %d-%d/%d" % (start, size - 1, size))
+        self.send_header("Content-Length", str(length))
+        self.end_headers()
+        if self.command != "HEAD" and length:
+            try:
+                self.wfile.write(reader(start, length))
+            except (BrokenPipeError, ConnectionResetError):
+                self.close_connection = True
+
     def send_content(self, size, reader, fault):
         kind = (fault or {}).get("fault")
+        if kind == "range_start":
+            return self.send_range_from(size, reader, int(fault.get("start", "0")))
         start, end = 0, size - 1
         status = 200
         range_header = self.headers.get("Range")
@@ -262,6 +292,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         if self.command == "HEAD":
             return
+        if kind == "stall":
+            try:
+                self.wfile.flush()
+            except (BrokenPipeError, ConnectionResetError):
+                self.close_connection = True
+                return
+            time.sleep(int(fault.get("delay_ms", "5000")) / 1000.0)
 
         limit = length
         if kind in ("close_after", "short_body"):
@@ -303,7 +340,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if path == "/_control/collected":
             return self.send_json(200, self.state.collected_snapshot())
         if path == "/_control/tls":
-            return self.send_json(200, {"port": getattr(self.server, "tls_port", 0)})
+            return self.send_json(200, {"port": getattr(self.server, "tls_port", 0),
+                                        "trusted_port": getattr(self.server, "trusted_tls_port", 0),
+                                        "ca": getattr(self.server, "tls_ca", "")})
         if path == "/_control/reset":
             self.state.reset()
             return self.send_json(200, {"reset": True})
@@ -331,8 +370,38 @@ def make_self_signed(folder):
     return (cert, key) if result.returncode == 0 else None
 
 
-def start_tls(port, state, folder):
-    pair = make_self_signed(folder)
+def make_issued(folder):
+    """A throwaway authority and a certificate for 127.0.0.1 it issued, as (cert, key, ca
+    DER in base64), or None without openssl. The address is named twice, as an address and
+    as a DNS name: Wine's SSL policy matches only DNS names."""
+    if not shutil.which("openssl"):
+        return None
+    ca_key, ca_cert = os.path.join(folder, "ca.key"), os.path.join(folder, "ca.crt")
+    key, request, cert = (os.path.join(folder, name) for name in ("issued.key", "issued.csr", "issued.crt"))
+    extensions = os.path.join(folder, "issued.ext")
+    with open(extensions, "w") as f:
+        f.write("basicConstraints=critical,CA:FALSE\nkeyUsage=critical,digitalSignature,keyEncipherment\n"
+                "extendedKeyUsage=serverAuth\nsubjectAltName=IP:127.0.0.1,DNS:127.0.0.1\n")
+    steps = [
+        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", ca_key, "-out", ca_cert, "-days", "2",
+         "-subj", "/CN=VelStandin test authority", "-addext", "basicConstraints=critical,CA:TRUE",
+         "-addext", "keyUsage=critical,keyCertSign,cRLSign"],
+        ["openssl", "req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", request,
+         "-subj", "/CN=127.0.0.1"],
+        ["openssl", "x509", "-req", "-in", request, "-CA", ca_cert, "-CAkey", ca_key, "-set_serial",
+         str(int(time.time() * 1000)), "-days", "2", "-sha256", "-extfile", extensions, "-out", cert],
+    ]
+    for step in steps:
+        if subprocess.run(step, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+            return None
+    with open(ca_cert) as f:
+        pem = f.read()
+    der = ssl.PEM_cert_to_DER_cert(pem)
+    return cert, key, base64.b64encode(der).decode("ascii")
+
+
+def start_tls(port, state, folder, pair=None):
+    pair = pair or make_self_signed(folder)
     if not pair:
         return None
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -352,9 +421,19 @@ def serve(port, folder, salt):
         tls = start_tls(port + 1, state, folder)
     except OSError:
         tls = None
+    trusted, ca = None, ""
+    try:
+        issued = make_issued(folder)
+        if issued:
+            trusted = start_tls(port + 2, state, folder, issued[:2])
+            ca = issued[2]
+    except OSError:
+        trusted = None
     server = Server(("127.0.0.1", port), Handler)
     server.state = state
     server.tls_port = port + 1 if tls else 0
+    server.trusted_tls_port = port + 2 if trusted else 0
+    server.tls_ca = ca if trusted else ""
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
     server.serve_forever(poll_interval=0.2)
 

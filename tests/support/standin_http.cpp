@@ -1,5 +1,8 @@
 #include "tests/support/standin_http.h"
 
+#include <windows.h>
+#include <wincrypt.h>
+
 #include <rapidjson/document.h>
 
 #include <cstring>
@@ -78,6 +81,58 @@ int standinTlsPort() {
   rapidjson::Document document;
   if (!controlDocument(L"/_control/tls", &document) || !document.IsObject() || !document.HasMember("port")) return 0;
   return document["port"].GetInt();
+}
+
+int standinTrustedTlsPort(std::string* authorityDer) {
+  rapidjson::Document document;
+  if (!controlDocument(L"/_control/tls", &document) || !document.IsObject() || !document.HasMember("trusted_port") ||
+      !document.HasMember("ca") || !document["ca"].IsString()) {
+    return 0;
+  }
+  std::string base64 = document["ca"].GetString();
+  DWORD size = 0;
+  if (base64.empty() || !CryptStringToBinaryA(base64.c_str(), static_cast<DWORD>(base64.size()), CRYPT_STRING_BASE64,
+                                              nullptr, &size, nullptr, nullptr)) {
+    return 0;
+  }
+  std::string der(size, '\0');
+  if (!CryptStringToBinaryA(base64.c_str(), static_cast<DWORD>(base64.size()), CRYPT_STRING_BASE64,
+                            reinterpret_cast<BYTE*>(&der[0]), &size, nullptr, nullptr)) {
+    return 0;
+  }
+  der.resize(size);
+  if (authorityDer) *authorityDer = der;
+  return document["trusted_port"].GetInt();
+}
+
+TrustedStandinAuthority::TrustedStandinAuthority() {
+  std::string der;
+  int port = standinTrustedTlsPort(&der);
+  if (port == 0) {
+    failure_ = "the stand-in has no issued certificate (no openssl command)";
+    return;
+  }
+  // The machine's store needs administrator rights on Windows; the user's asks the user first.
+  const DWORD locations[] = {CERT_SYSTEM_STORE_LOCAL_MACHINE, CERT_SYSTEM_STORE_CURRENT_USER};
+  for (DWORD location : locations) {
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, location, L"ROOT");
+    if (!store) continue;
+    PCCERT_CONTEXT added = nullptr;
+    BOOL ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                               static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added);
+    CertCloseStore(store, 0);
+    if (ok && added) {
+      added_ = added;
+      port_ = port;
+      return;
+    }
+  }
+  failure_ = "the authority could not be added to a root store, error " + std::to_string(GetLastError());
+}
+
+TrustedStandinAuthority::~TrustedStandinAuthority() {
+  // Deleting through the context removes it from the store it was added to, and frees it.
+  if (added_) CertDeleteCertificateFromStore(static_cast<PCCERT_CONTEXT>(added_));
 }
 
 std::string narrow(const std::wstring& text) { return utility::toAnsi(text); }

@@ -36,6 +36,27 @@ std::vector<CollectedBatch> standinCollected();
 // The https port of the stand-in (self-signed certificate), or 0 when it has none.
 int standinTlsPort();
 
+// The stand-in's https port whose certificate (for 127.0.0.1) a throwaway authority issued,
+// or 0 when it has none; der receives the authority's certificate.
+int standinTrustedTlsPort(std::string* authorityDer);
+
+// Makes the stand-in's test authority a trusted root of this Wine prefix while it lives (the
+// machine's root store, else the user's), so that its port's chain is accepted.
+class TrustedStandinAuthority {
+ public:
+  TrustedStandinAuthority();
+  ~TrustedStandinAuthority();
+  TrustedStandinAuthority(const TrustedStandinAuthority&) = delete;
+  TrustedStandinAuthority& operator=(const TrustedStandinAuthority&) = delete;
+  int port() const { return port_; }  // 0 when the authority could not be trusted
+  const std::string& failure() const { return failure_; }
+
+ private:
+  int port_ = 0;
+  const void* added_ = nullptr;  // the certificate context in the root store
+  std::string failure_;
+};
+
 std::string narrow(const std::wstring& text);
 
 }  // namespace testing_support
