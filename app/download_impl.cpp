@@ -1,7 +1,7 @@
 #include "app/download_impl.h"
 
 #include "model/downloader_model.h"
-#include "model/vel_curl_downloader.h"
+#include "utility/vel_curl_downloader.h"
 #include "skin/fonts.h"
 #include "skin/language_table.h"
 #include "skin/skin_files.h"

@@ -4,8 +4,8 @@
 
 #include <pugixml.hpp>
 
-#include "model/config_imp.h"
-#include "model/identity.h"
+#include "identity/config_imp.h"
+#include "identity/identity.h"
 #include "telemetry/vel_reporter.h"
 #include "utility/disk.h"
 #include "utility/encoding.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/game_record.h"
+#include "identity/game_record.h"
 #include "skin/language_record.h"
 #include "telemetry/google_analytics.h"
 

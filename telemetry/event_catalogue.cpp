@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "model/config_imp.h"
+#include "identity/config_imp.h"
 #include "utility/encoding.h"
 
 namespace events {

@@ -6,7 +6,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include "model/vel_curl_downloader.h"
+#include "utility/vel_curl_downloader.h"
 #include "telemetry/text_ids.h"
 #include "utility/encoding.h"
 #include "utility/log.h"

@@ -8,8 +8,8 @@
 #include <rapidjson/stringbuffer.h>
 
 #include "core/runable.h"
-#include "model/config_imp.h"
-#include "model/vel_curl_downloader.h"
+#include "identity/config_imp.h"
+#include "utility/vel_curl_downloader.h"
 #include "telemetry/text_ids.h"
 #include "utility/encoding.h"
 #include "utility/log.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "model/vel_curl_downloader.h"
+#include "utility/vel_curl_downloader.h"
 #include "tests/support/test_support.h"
 #include "utility/encoding.h"
 #include "utility/http_downloader.h"

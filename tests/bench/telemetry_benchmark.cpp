@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "model/vel_curl_downloader.h"
+#include "utility/vel_curl_downloader.h"
 #include "telemetry/event_catalogue.h"
 #include "telemetry/google_analytics.h"
 #include "telemetry/vel_reporter.h"

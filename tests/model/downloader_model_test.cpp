@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "model/config_imp.h"
+#include "identity/config_imp.h"
 #include "model/downloader_model.h"
 #include "utility/disk.h"
 

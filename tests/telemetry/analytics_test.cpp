@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "model/vel_curl_downloader.h"
+#include "utility/vel_curl_downloader.h"
 #include "telemetry/google_analytics.h"
 #include "telemetry/pc_identifier.h"
 #include "telemetry/text_ids.h"

@@ -8,7 +8,7 @@
 #include <climits>
 #include <string>
 
-#include "model/config_imp.h"
+#include "identity/config_imp.h"
 #include "telemetry/event_catalogue.h"
 
 namespace {

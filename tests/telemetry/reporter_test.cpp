@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/worker_thread.h"
-#include "model/config_imp.h"
-#include "model/vel_curl_downloader.h"
+#include "identity/config_imp.h"
+#include "utility/vel_curl_downloader.h"
 #include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
 #include "tests/support/log_capture.h"

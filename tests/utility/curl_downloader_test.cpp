@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/vel_curl_downloader.h"
+#include "utility/vel_curl_downloader.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"

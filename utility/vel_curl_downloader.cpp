@@ -1,4 +1,4 @@
-#include "model/vel_curl_downloader.h"
+#include "utility/vel_curl_downloader.h"
 
 // The progress callback of the double-valued interface is the one this client uses.
 #define CURL_DISABLE_DEPRECATION

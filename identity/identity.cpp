@@ -1,4 +1,4 @@
-#include "model/identity.h"
+#include "identity/identity.h"
 
 #include <cwctype>
 

@@ -1,7 +1,7 @@
 // The file-name and command-line grammars and the language mappings.
 #include <gtest/gtest.h>
 
-#include "model/identity.h"
+#include "identity/identity.h"
 #include "skin/language_record.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "model/config_imp.h"
+#include "identity/config_imp.h"
 
 #include <cwchar>
 
