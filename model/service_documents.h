@@ -5,7 +5,10 @@
 // mistyped key leaves the destination as it was; texts are UTF-8 and stored as UTF-16
 // (the game list's "resolution" and "gameid" come from the ANSI code page); a document
 // counts only when its root is an object. Documents are parsed without recursion, so no
-// nesting depth can overflow a worker's stack.
+// nesting depth can overflow a worker's stack; one nested deeper than 64 levels (the service's
+// own nest three) is refused as invalid while it is read, so no deep tree is ever built.
+// A reader either stores everything it read or leaves its destinations as they were, and
+// throws nothing.
 #include <string>
 #include <vector>
 
@@ -30,7 +33,8 @@ const char* playerAddressKey(PlayerVariant variant);
 bool readPlayerAddresses(const std::string& text, PlayerVariant variant, PlayerAddressSet& current,
                          PlayerAddressSet& player4);
 
-// The customer information for one language (its member must be an object).
+// The customer information for one language (its member must be an object; an empty code
+// names the member "en").
 struct CustomerInfo {
   std::wstring installError;
   std::wstring customerLink;
