@@ -2,10 +2,14 @@
 
 #include <windows.h>
 #include <wincrypt.h>
+#include <wininet.h>
 
 #include <rapidjson/document.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "tests/support/test_support.h"
 #include "utility/encoding.h"
@@ -39,7 +43,68 @@ bool controlDocument(const wchar_t* path, rapidjson::Document* document) {
   return !document->HasParseError();
 }
 
+using InternetHandle = std::unique_ptr<void, decltype(&InternetCloseHandle)>;
+
+// The query value of a path: everything but letters, digits and "-._~/" percent-encoded.
+std::string queryValue(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (std::isalnum(c) || (c != 0 && std::strchr("-._~/", c))) {
+      out += static_cast<char>(c);
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof(escaped), "%%%02X", c);
+      out += escaped;
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+bool standinRequest(const std::string& method, const std::string& pathAndQuery, const std::string& headers,
+                    const std::string& body, int* status, std::string* answer) {
+  InternetHandle session(InternetOpenW(L"vel-tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0),
+                         &InternetCloseHandle);
+  if (!session) return false;
+  InternetHandle connection(InternetConnectW(session.get(), L"127.0.0.1", static_cast<INTERNET_PORT>(standinPort()),
+                                             nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0),
+                            &InternetCloseHandle);
+  if (!connection) return false;
+  std::wstring verb = utility::fromUtf8(method), target = utility::fromUtf8(pathAndQuery);
+  InternetHandle request(HttpOpenRequestW(connection.get(), verb.c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0),
+                         &InternetCloseHandle);
+  if (!request) return false;
+  std::wstring headerLines = utility::fromUtf8(headers);
+  if (!HttpSendRequestW(request.get(), headerLines.empty() ? nullptr : headerLines.c_str(),
+                        static_cast<DWORD>(headerLines.size()), const_cast<char*>(body.data()),
+                        static_cast<DWORD>(body.size()))) {
+    return false;
+  }
+  DWORD code = 0, size = sizeof(code);
+  HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr);
+  if (status) *status = static_cast<int>(code);
+  std::string out;
+  char buffer[16384];
+  DWORD got = 0;
+  while (InternetReadFile(request.get(), buffer, sizeof(buffer), &got) && got > 0) out.append(buffer, got);
+  if (answer) *answer = std::move(out);
+  return true;
+}
+
+bool standinServe(const std::string& path, const std::string& body) {
+  int status = 0;
+  return standinRequest("POST", "/_control/serve?path=" + queryValue(path), "", body, &status, nullptr) &&
+         status == 200;
+}
+
+bool standinServeGenerated(const std::string& path, int64_t size) {
+  int status = 0;
+  return standinRequest("GET", "/_control/serve?path=" + queryValue(path) + "&gen=" + std::to_string(size), "", "",
+                        &status, nullptr) &&
+         status == 200;
+}
 
 bool resetStandin() {
   int status = 0;
