@@ -44,7 +44,16 @@ ConfigImp& ConfigImp::instance() {
   return *config;
 }
 
-void ConfigImp::resetForTest() { *this = ConfigImp(); }
+void ConfigImp::resetForTest() {
+  region_ = L"en";
+  adId_ = L"Downloader";
+  is4_ = false;
+  is64_ = false;
+  is9_ = true;
+  installMode_ = 1;
+  resourceCdn_.store(false);
+  wininetDownloader_.store(true);
+}
 
 PlayerVariant ConfigImp::variant() const {
   if (is4_) return PlayerVariant::V40;
@@ -110,6 +119,10 @@ std::wstring ConfigImp::homePage() const {
     return formatRegion(buildconfig::kHomeRegionalFormat, region_, L"");
   }
   return buildconfig::kHomeInternational;
+}
+
+std::wstring ConfigImp::customerInfoUrl() const {
+  return std::wstring(buildconfig::kCdnOrigin) + L"/player_files/en/morvaneex";
 }
 
 std::wstring ConfigImp::channelCheckUrl() const {

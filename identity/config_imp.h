@@ -2,6 +2,7 @@
 // The process-wide settings: region, ad id, the selected player variant, the two workflow
 // flags and every region-keyed table. Written on the window thread during start-up (and by
 // the window on the user's request), read from any thread afterwards.
+#include <atomic>
 #include <string>
 
 enum class PlayerVariant { V40, V64, V9, V30 };
@@ -27,11 +28,12 @@ class ConfigImp {
   int installMode() const { return installMode_; }
   void setInstallMode(int mode) { installMode_ = mode; }
   // True while a spare (resource-host) address is tried; keeps its last value afterwards.
-  bool resourceCdn() const { return resourceCdn_; }
-  void setResourceCdn(bool value) { resourceCdn_ = value; }
+  // Set by the download worker, read by the window: atomic.
+  bool resourceCdn() const { return resourceCdn_.load(); }
+  void setResourceCdn(bool value) { resourceCdn_.store(value); }
   // The WinInet stack is the first one tried; nothing in the installer clears this.
-  bool wininetDownloader() const { return wininetDownloader_; }
-  void setWininetDownloader(bool value) { wininetDownloader_ = value; }
+  bool wininetDownloader() const { return wininetDownloader_.load(); }
+  void setWininetDownloader(bool value) { wininetDownloader_.store(value); }
 
   // Table lookups for the current region and variant.
   std::wstring variantFolderName() const;
@@ -41,6 +43,7 @@ class ConfigImp {
   std::wstring setupDownloadUrl(bool resourceHost) const;
   std::wstring homePage() const;
   std::wstring channelCheckUrl() const;
+  std::wstring customerInfoUrl() const;
   std::wstring browserDownloadUrl() const;
   std::wstring installedPlayerRegistryKey() const;
   std::wstring languageBundleFile() const;
@@ -62,6 +65,6 @@ class ConfigImp {
   bool is64_ = false;
   bool is9_ = true;
   int installMode_ = 1;
-  bool resourceCdn_ = false;
-  bool wininetDownloader_ = true;
+  std::atomic<bool> resourceCdn_{false};
+  std::atomic<bool> wininetDownloader_{true};
 };

@@ -4,8 +4,13 @@
 
 #include <pugixml.hpp>
 
+#include "core/main_thread_dispatcher.h"
 #include "identity/config_imp.h"
 #include "identity/identity.h"
+#include "model/address_worker.h"
+#include "model/download_rules.h"
+#include "model/setup_download.h"
+#include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
 #include "utility/disk.h"
 #include "utility/encoding.h"
@@ -16,6 +21,15 @@
 namespace {
 
 DownloaderModel* g_model = nullptr;
+
+// Owner keys for the models' window tasks: small odd numbers, never an object's address.
+const void* nextOwnerKey() {
+  static std::atomic<uintptr_t> next{1};
+  return reinterpret_cast<const void*>(next.fetch_add(2));
+}
+
+// Ticks of the address-wait timer over the whole process.
+int g_addressWaitTicks = 0;
 
 std::wstring lowerCase(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
@@ -37,6 +51,10 @@ DownloaderModel* DownloaderModel::instance() {
   if (!g_model) g_model = new DownloaderModel();
   return g_model;
 }
+
+DownloaderModel::DownloaderModel() : ownerKey_(nextOwnerKey()) {}
+
+DownloaderModel::~DownloaderModel() { teardown(); }
 
 void DownloaderModel::destroyInstance() {
   delete g_model;
@@ -71,10 +89,155 @@ void DownloaderModel::initFrom(const std::wstring& modulePath, const wchar_t* co
 void DownloaderModel::startBackgroundWork() {
   std::wstring clientId = analytics_.getPCID();
   VelReporter::instance().start(openId_, clientId, uiLanguageCode_);
-  // The address worker starts here once the download workflow exists.
+  startAddressWorker();
 }
 
-void DownloaderModel::teardown() { analytics_.setDisabled(true); }
+bool DownloaderModel::postToWindow(std::function<void()> task) {
+  MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance();
+  return dispatcher && dispatcher->post(ownerKey_, makeRunable(std::move(task)));
+}
+
+void DownloaderModel::startAddressWorker() {
+  if (addressJob_) return;
+  ConfigImp& config = ConfigImp::instance();
+  auto job = std::make_shared<AddressJob>();
+  job->cdnAddressUrl = config.playerFilesBaseUrl(false);
+  job->secondHostAddressUrl = config.playerFilesBaseUrl(true);
+  job->openId = openId_;
+  job->packageName = packageName_;
+  job->openIdConfigUrl = config.openIdConfigUrl(openId_);
+  // The address was always formatted into 256 characters.
+  job->channelUrl = (config.channelCheckUrl() + analytics_.getPCID()).substr(0, 255);
+  job->customerInfoUrl = config.customerInfoUrl();
+  job->languageCode = languageRecord_.shortCode.empty() ? L"en" : languageRecord_.shortCode;
+  job->gamesEmpty = games_.empty();
+
+  // Each result is applied on the window thread; a task still queued when the model is torn
+  // down is withdrawn with the model's other tasks, so this pointer is never used dead.
+  DownloaderModel* model = this;
+  job->results.addressText = [model](const std::string& text) {
+    model->postToWindow([model, text] { model->applyPlayerAddressText(text); });
+  };
+  job->results.addressFailed = [model] { model->postToWindow([model] { model->addressReady_ = true; }); };
+  job->results.campaign = [model](std::vector<GameRecord> games, Branding branding) {
+    model->postToWindow([model, games, branding] {
+      model->games_.insert(model->games_.end(), games.begin(), games.end());
+      model->branding_ = branding;
+    });
+  };
+  job->results.channelId = [model](const std::wstring& id) {
+    model->postToWindow([model, id] { model->machineChannelId_ = id; });
+  };
+  job->results.customerInfo = [model](const CustomerInfo& info) {
+    model->postToWindow([model, info] { model->customerInfo_ = info; });
+  };
+  addressJob_ = job;
+  addressWorker_.start(makeRunable([job] { _threadGetPlayerUrl(job); }));
+}
+
+void DownloaderModel::applyPlayerAddressText(const std::string& text) {
+  VEL_LOG(L"start parse data");
+  if (!readPlayerAddresses(text, ConfigImp::instance().variant(), addresses_, player4Addresses_)) {
+    VEL_LOG(L"error parse");
+    events::reportDownloadAddressFail();
+    addressReady_ = true;
+    return;
+  }
+  addressReady_ = true;
+  VEL_LOG(L"version:%s url:%s spare url:%s", addresses_.version.c_str(), addresses_.url.c_str(),
+          addresses_.spareUrl.c_str());
+}
+
+std::wstring DownloaderModel::setupFilePath() const {
+  std::wstring folder = installPath_;
+  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  return ConfigImp::instance().playerExecutablePath(folder);
+}
+
+void DownloaderModel::onAddressWaitTick(bool resume) {
+  int before = g_addressWaitTicks++;
+  if (before == 0 && !addressReady_) return;
+  addressReady_ = true;
+  addressWaitTimer_.stop();
+  startDownloadPlayer(resume);
+}
+
+void DownloaderModel::stopWorker(WorkerThread& worker) {
+  worker.requestStop();
+  worker.stop(kWorkerStopMilliseconds);
+}
+
+void DownloaderModel::startDownloadPlayer(bool resume) {
+  if (!addressReady_) {
+    VEL_LOG(L"start downloader. bug getting player url");
+    DownloaderModel* model = this;
+    addressWaitTimer_.start(kAddressWaitMilliseconds, makeRunable([model, resume] { model->onAddressWaitTick(resume); }));
+    return;
+  }
+  ConfigImp& config = ConfigImp::instance();
+  if (addresses_.url.empty()) {
+    addresses_.url = config.setupDownloadUrl(false);
+    addresses_.spareUrl = config.setupDownloadUrl(true);
+    events::sendDownloadDefaultUrl(analytics_, openId_);
+  }
+
+  // At most one download at a time: the previous one is cancelled and given its limit.
+  if (setupDownload_) setupDownload_->cancel();
+  stopWorker(downloadWorker_);
+
+  DownloaderModel* model = this;
+  auto download = std::make_shared<SetupDownload>(
+      [model](int64_t received, int64_t total) {
+        model->postToWindow([model, received, total] {
+          if (model->callbacks_.downloadProgress) {
+            model->callbacks_.downloadProgress(download_rules::percentOf(received, total),
+                                               static_cast<int>(received), static_cast<int>(total));
+          }
+        });
+      },
+      [model](int percent) {
+        model->postToWindow([model, percent] {
+          if (model->callbacks_.downloadPercent) model->callbacks_.downloadPercent(percent);
+        });
+      });
+  setupDownload_ = download;
+  downloadStartTick_ = GetTickCount();
+  std::wstring folder = installPath_, path = setupFilePath(), mainUrl = addresses_.url, spareUrl = addresses_.spareUrl;
+  uint32_t startTick = downloadStartTick_;
+  downloadWorker_.start(makeRunable([model, download, folder, path, mainUrl, spareUrl, resume, startTick] {
+    VEL_LOG(L"download player");
+    if (!utility::ufile::exists(folder)) utility::ufile::makeDir(folder);
+    if (!resume) utility::ufile::removeFile(path);
+    SetupDownloadResult result = download->run(path, mainUrl, spareUrl, resume);
+    // A download cancelled by its owner reports nothing: the owner is going or starting anew.
+    if (!download->cancelled()) {
+      if (result.success) {
+        model->postToWindow([model] {
+          if (model->callbacks_.downloadSucceeded) model->callbacks_.downloadSucceeded();
+        });
+        events::reportDownloadSuccess();
+        events::reportDownloadDuration(static_cast<int>(GetTickCount() - startTick));
+      } else {
+        int64_t partial = result.partialSize;
+        model->postToWindow([model, partial] {
+          if (model->callbacks_.downloadFailed) model->callbacks_.downloadFailed(partial);
+        });
+        events::reportDownloadFail(result.wininetFirstCode, result.wininetSecondCode);
+      }
+    }
+    VEL_LOG(L"download finished, success = %d", result.success ? 1 : 0);
+  }));
+}
+
+void DownloaderModel::teardown() {
+  addressWaitTimer_.stop();
+  if (addressJob_) addressJob_->cancel();
+  stopWorker(addressWorker_);
+  if (setupDownload_) setupDownload_->cancel();
+  stopWorker(downloadWorker_);
+  analytics_.setDisabled(true);
+  if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->cancel(ownerKey_);
+}
 
 void DownloaderModel::applyFileName(const std::wstring& modulePath) {
   std::wstring name = utility::ufile::fileName(modulePath, false);
@@ -158,8 +321,9 @@ void DownloaderModel::switchToPlayer4() {
   ConfigImp::instance().setPlayer4();
   installPath_.clear();
   _calcInstallPath();
-  // The 4.0 variant's version and addresses from the player address document are adopted
-  // here once the service documents are read.
+  addresses_.version = player4Addresses_.version;
+  addresses_.url = player4Addresses_.url;
+  addresses_.spareUrl = player4Addresses_.spareUrl.empty() ? player4Addresses_.url : player4Addresses_.spareUrl;
 }
 
 bool DownloaderModel::loadLanguage(const std::wstring& bundleText) {

@@ -1,21 +1,44 @@
 #pragma once
-// The process-wide workflow model. This file holds its identity: who the installer is
-// (variant, region, language, channel, game requests) and where it proposes to install.
+// The process-wide workflow model: who the installer is (variant, region, language,
+// channel, game requests), where it proposes to install, what the service said, and the
+// download of the player setup. It lives on the window thread: its state is written there
+// only; workers get copies of what they read and hand their results back in posted tasks.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/dispatch_timer.h"
+#include "core/worker_thread.h"
 #include "identity/game_record.h"
+#include "model/service_documents.h"
 #include "skin/language_record.h"
 #include "telemetry/google_analytics.h"
+
+class SetupDownload;
+struct AddressJob;
+
+// What the window hears from the model, always on the window thread.
+struct ModelCallbacks {
+  std::function<void(int percent, int received, int total)> downloadProgress;  // low 32 bits of the counts
+  std::function<void(int percent)> downloadPercent;
+  std::function<void()> downloadSucceeded;
+  std::function<void(int64_t partialSize)> downloadFailed;
+  std::function<void(bool success)> installFinished;
+};
 
 class DownloaderModel {
  public:
   // Created on first use; an access after destroyInstance creates a fresh model.
   static DownloaderModel* instance();
   static void destroyInstance();
+  ~DownloaderModel();
+  DownloaderModel(const DownloaderModel&) = delete;
+  DownloaderModel& operator=(const DownloaderModel&) = delete;
 
   // Derives the identity from the running executable's file name and the command line,
   // then starts the background work (machine identifier, event reporter).
@@ -49,15 +72,46 @@ class DownloaderModel {
   vbox::GoogleAnalytics& analytics() { return analytics_; }
   const std::wstring& analyticsMeasurementId() const { return analytics_.measurementId(); }
   const std::wstring& analyticsApiSecret() const { return analytics_.apiSecret(); }
-  // Called at shutdown: no analytics event is accepted afterwards.
+  // Called at shutdown: stops the timer and the workers (bounded), cancels the model's
+  // queued window tasks; no analytics event is accepted afterwards.
   void teardown();
 
+  // The window registers these before the workflow starts.
+  void setCallbacks(ModelCallbacks callbacks) { callbacks_ = std::move(callbacks); }
+
+  // Window thread. Starts the address worker (once); the documents are then fetched in the
+  // background and their results applied on the window thread.
+  void startAddressWorker();
+  // Window thread. resume false: from nothing (Install); true: keep partial files (retry).
+  void startDownloadPlayer(bool resume);
+  // The player address reader, applied on the window thread.
+  void applyPlayerAddressText(const std::string& text);
+
+  bool addressReady() const { return addressReady_; }
+  const PlayerAddressSet& playerAddresses() const { return addresses_; }
+  const PlayerAddressSet& player4Addresses() const { return player4Addresses_; }
+  const Branding& branding() const { return branding_; }
+  const std::wstring& machineChannelId() const { return machineChannelId_; }
+  const std::wstring& installErrorText() const { return customerInfo_.installError; }
+  const std::wstring& customerLink() const { return customerInfo_.customerLink; }
+  // The setup file: the install folder's "VelPlayer.exe" ("velinst.exe" for "cn").
+  std::wstring setupFilePath() const;
+  uint32_t downloadStartTick() const { return downloadStartTick_; }
+
+  // How long stopping one worker may take at shutdown and before a new download starts.
+  static constexpr DWORD kWorkerStopMilliseconds = 1000;
+  static constexpr UINT kAddressWaitMilliseconds = 1000;
+
  private:
-  DownloaderModel() = default;
+  DownloaderModel();
   void applyFileName(const std::wstring& modulePath);
   void deriveLanguage();
   void applyCommandLine(const wchar_t* commandLine);
   void startBackgroundWork();
+  void onAddressWaitTick(bool resume);
+  // Posts to the window thread under this model's owner key: withdrawn at teardown.
+  bool postToWindow(std::function<void()> task);
+  void stopWorker(WorkerThread& worker);
 
   std::wstring openId_ = L"100";
   std::wstring packageName_;
@@ -73,4 +127,22 @@ class DownloaderModel {
   bool installedPlayerFound_ = false;
   bool recommendedIsSsd_ = false;
   HINSTANCE instanceHandle_ = nullptr;
+
+  // The owner key of this model's window tasks. Not the model's address: a later model may
+  // be made at the same address, and a cancelled owner stays cancelled.
+  const void* ownerKey_;
+  ModelCallbacks callbacks_;
+  bool addressReady_ = false;
+  PlayerAddressSet addresses_;
+  PlayerAddressSet player4Addresses_;
+  Branding branding_;
+  std::wstring machineChannelId_;
+  CustomerInfo customerInfo_;
+  uint32_t downloadStartTick_ = 0;
+  DispatchTimer addressWaitTimer_;
+  WorkerThread addressWorker_;
+  WorkerThread downloadWorker_;
+  // Shared with the worker using it, so a worker left running at exit keeps it alive.
+  std::shared_ptr<struct AddressJob> addressJob_;
+  std::shared_ptr<SetupDownload> setupDownload_;
 };

@@ -47,10 +47,13 @@ bool abortRequested(const std::atomic<bool>* abort) {
 // Counts one transfer for as long as it runs; refused once globalCleanup has begun.
 class TransferScope {
  public:
-  TransferScope() {
-    std::lock_guard<std::mutex> guard(lifetime().lock);
-    admitted_ = !lifetime().closed;
-    if (admitted_) ++lifetime().inFlight;
+  explicit TransferScope(const std::string& url) {
+    {
+      std::lock_guard<std::mutex> guard(lifetime().lock);
+      admitted_ = !lifetime().closed;
+      if (admitted_) ++lifetime().inFlight;
+    }
+    if (!admitted_) VEL_LOG(L"curl closed, no transfer %s", utility::fromAnsi(url).c_str());
   }
   ~TransferScope() {
     if (!admitted_) return;
@@ -337,11 +340,8 @@ int VelCurlDownloader::ProgressCallback(void* data, double total, double now, do
 
 bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out, const std::atomic<bool>* abort) {
   VEL_LOG(L"VelCurlDownloader::downloadMemory start");
-  TransferScope scope;
-  if (!scope.admitted()) {
-    VEL_LOG(L"curl closed, no transfer %s", wide(url.c_str()).c_str());
-    return false;
-  }
+  TransferScope scope(url);
+  if (!scope.admitted()) return false;
   EasyHandle curl;
   if (!curl.handle) {
     VEL_LOG(L"curl init error");
@@ -366,11 +366,8 @@ bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out,
 bool VelCurlDownloader::postRequest(const std::string& body, std::string& response, const std::string& url,
                                     const std::vector<std::string>& headers, const std::atomic<bool>* abort) {
   VEL_LOG(L"VelCurlDownloader::postRequest start %s", wide(url.c_str()).c_str());
-  TransferScope scope;
-  if (!scope.admitted()) {
-    VEL_LOG(L"curl closed, no transfer %s", wide(url.c_str()).c_str());
-    return false;
-  }
+  TransferScope scope(url);
+  if (!scope.admitted()) return false;
   EasyHandle curl;
   if (!curl.handle) {
     VEL_LOG(L"curl init error");
@@ -404,11 +401,8 @@ bool VelCurlDownloader::postRequest(const std::string& body, std::string& respon
 
 bool VelCurlDownloader::downloadFile(const std::string& path, const std::string& url, const Progress& progress) {
   VEL_LOG(L"VelCurlDownloader::downloadfile start");
-  TransferScope scope;
-  if (!scope.admitted()) {
-    VEL_LOG(L"curl closed, no transfer %s", wide(url.c_str()).c_str());
-    return false;
-  }
+  TransferScope scope(url);
+  if (!scope.admitted()) return false;
   int64_t existing = 0;
   HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              nullptr);

@@ -26,13 +26,16 @@ bool isFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Ends the installer's message loop the way its own windows do: a quit message on its
-// window thread, found through the dispatcher window that thread owns.
+// Ends the installer's message loop the way its own windows do: a quit message to its
+// window thread, the process's first thread. Posting fails until that thread has a message
+// queue, so it is retried for a while.
 bool endMessageLoop(const ChildProcess& child) {
-  HWND dispatcher = findMessageOnlyWindow(child.processId(), 15000);
-  if (!dispatcher) return false;
-  DWORD thread = GetWindowThreadProcessId(dispatcher, nullptr);
-  return PostThreadMessageW(thread, WM_QUIT, 0, 0) != 0;
+  DWORD started = GetTickCount();
+  do {
+    if (PostThreadMessageW(child.threadId(), WM_QUIT, 0, 0)) return true;
+    Sleep(50);
+  } while (GetTickCount() - started < 15000);
+  return false;
 }
 
 }  // namespace

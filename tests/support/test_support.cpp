@@ -102,6 +102,7 @@ bool ChildProcess::start(const std::wstring& exe, const std::wstring& arguments,
   CloseHandle(info.hThread);
   process_.reset(info.hProcess);
   processId_ = info.dwProcessId;
+  threadId_ = info.dwThreadId;
   return true;
 }
 
@@ -117,20 +118,6 @@ void ChildProcess::kill() {
     TerminateProcess(process_.get(), 1);
     WaitForSingleObject(process_.get(), 5000);
   }
-}
-
-HWND findMessageOnlyWindow(DWORD processId, DWORD timeoutMilliseconds) {
-  DWORD started = GetTickCount();
-  do {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(window, &owner);
-      if (owner == processId) return window;
-    }
-    Sleep(50);
-  } while (GetTickCount() - started < timeoutMilliseconds);
-  return nullptr;
 }
 
 double nowMicroseconds() {

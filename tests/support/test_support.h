@@ -43,15 +43,15 @@ class ChildProcess {
   long waitForExit(DWORD timeoutMilliseconds);
   void kill();
   DWORD processId() const { return processId_; }
+  DWORD threadId() const { return threadId_; }  // the first thread's
   HANDLE handle() const { return process_.get(); }
 
  private:
   utility::UniqueHandle process_;
   DWORD processId_ = 0;
+  DWORD threadId_ = 0;
 };
 
-// The first message-only window of the process (the window-thread dispatcher's), or null.
-HWND findMessageOnlyWindow(DWORD processId, DWORD timeoutMilliseconds);
 
 // The loopback stand-in service.
 int standinPort();

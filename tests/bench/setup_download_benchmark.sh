@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The setup download through the model's chain against the bare WinInet downloader, 256 MiB
+# from a private stand-in under Wine. Build first (scripts/build-x64).
+# Run: tests/bench/setup_download_benchmark.sh [bytes]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+size=${1:-268435456}
+port=${VEL_BENCH_PORT:-18971}
+state=$(mktemp -d "${TMPDIR:-/tmp}/vel-bench.XXXXXX")
+trap 'python3 "$root/tests/standin/service.py" stop --state "$state"; rm -rf "$state"' EXIT
+python3 "$root/tests/standin/service.py" start --port "$port" --state "$state" >/dev/null
+mib=$(python3 -c "print($size / 1048576.0)")
+"$root/scripts/wine-session" "$root/scripts/wine-run" "$root/build/x64/bin/setup_download_benchmark.exe" \
+  "http://127.0.0.1:$port/gen/$size" "$mib" | tr -d '\r'
