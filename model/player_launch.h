@@ -1,0 +1,35 @@
+#pragma once
+// Starting the installed player from the elevated installer without handing it the
+// administrator rights: with the shell's token where the system allows it, else normally.
+#include <windows.h>
+
+#include <string>
+
+#include "utility/unique_handle.h"
+
+namespace player_launch {
+
+// Which running process counts as the shell: its full image path or its bare name, both
+// compared without regard to letter case.
+struct ShellMatch {
+  std::wstring imagePath;  // the Windows folder + "\explorer.exe"
+  std::wstring name = L"explorer.exe";
+};
+ShellMatch systemShell();
+
+// The command line CreateProcessWithTokenW accepts at most (in characters, without its end).
+constexpr size_t kTokenCommandLineLimit = 1022;
+
+// A primary token duplicated from the first process matching the shell; empty when none.
+// status receives the system error of the search (ERROR_FILE_NOT_FOUND without a match).
+utility::UniqueHandle getShellToken(const ShellMatch& shell, DWORD* status = nullptr);
+
+// 0 when the program was started with the shell's token, -1 otherwise (no shell, no
+// CreateProcessWithTokenW, a command line too long for it, or a failed start).
+int createProcessWithShellToken(const std::wstring& executable, const std::wstring& argument,
+                                const ShellMatch& shell);
+
+// installPath + "\ovplayer.exe" with argument; de-elevated from Windows 8 on.
+void runPlayer(const std::wstring& installPath, const std::wstring& argument, const ShellMatch& shell);
+
+}  // namespace player_launch
