@@ -40,21 +40,23 @@ class ModuleHandle {
   HMODULE module_;
 };
 
-// Before Windows 8 (6.2) the player is started through the shell, elevated.
-bool beforeWindows8() {
+}  // namespace
+
+SystemVersion systemVersion() {
   OSVERSIONINFOEXW info = {};
   info.dwOSVersionInfoSize = sizeof(info);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) {
     info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return false;
+    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return SystemVersion();
   }
 #pragma GCC diagnostic pop
-  return info.dwMajorVersion < 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion < 2);
+  SystemVersion version;
+  version.major = info.dwMajorVersion;
+  version.minor = info.dwMinorVersion;
+  return version;
 }
-
-}  // namespace
 
 ShellMatch systemShell() {
   wchar_t windows[MAX_PATH] = {};
@@ -62,6 +64,10 @@ ShellMatch systemShell() {
   ShellMatch shell;
   shell.imagePath = std::wstring(windows, length < MAX_PATH ? length : 0) + L"\\explorer.exe";
   return shell;
+}
+
+bool isShellImage(const std::wstring& image, const ShellMatch& shell) {
+  return sameText(image, shell.imagePath) || sameText(image, shell.name);
 }
 
 utility::UniqueHandle getShellToken(const ShellMatch& shell, DWORD* status) {
@@ -79,7 +85,7 @@ utility::UniqueHandle getShellToken(const ShellMatch& shell, DWORD* status) {
       if (!process) continue;
       std::wstring image = imagePathOf(process.get());
       if (image.empty()) image = entry.szExeFile;
-      if (!sameText(image, shell.imagePath) && !sameText(image, shell.name)) continue;
+      if (!isShellImage(image, shell)) continue;
       HANDLE processToken = nullptr;
       if (!OpenProcessToken(process.get(), TOKEN_DUPLICATE, &processToken)) {
         result = GetLastError();
@@ -133,9 +139,11 @@ int createProcessWithShellToken(const std::wstring& executable, const std::wstri
   return 0;
 }
 
-void runPlayer(const std::wstring& installPath, const std::wstring& argument, const ShellMatch& shell) {
+void runPlayer(const std::wstring& installPath, const std::wstring& argument, const ShellMatch& shell,
+               SystemVersion version) {
   std::wstring player = installPath + L"\\ovplayer.exe";
-  if (beforeWindows8()) {
+  // Before Windows 8 (6.2) the player is started through the shell, elevated.
+  if (version.major < 6 || (version.major == 6 && version.minor < 2)) {
     utility::process::shell(player, argument, true, false);
     return;
   }

@@ -17,6 +17,9 @@ struct ShellMatch {
 };
 ShellMatch systemShell();
 
+// Whether a process's image path (or, when that is empty, its snapshot name) names the shell.
+bool isShellImage(const std::wstring& image, const ShellMatch& shell);
+
 // The command line CreateProcessWithTokenW accepts at most (in characters, without its end).
 constexpr size_t kTokenCommandLineLimit = 1022;
 
@@ -29,7 +32,17 @@ utility::UniqueHandle getShellToken(const ShellMatch& shell, DWORD* status = nul
 int createProcessWithShellToken(const std::wstring& executable, const std::wstring& argument,
                                 const ShellMatch& shell);
 
-// installPath + "\ovplayer.exe" with argument; de-elevated from Windows 8 on.
-void runPlayer(const std::wstring& installPath, const std::wstring& argument, const ShellMatch& shell);
+// The system version as GetVersionEx reports it to this executable (no OS compatibility is
+// declared, so at most 6.2); 0.0 when the system does not answer.
+struct SystemVersion {
+  DWORD major = 0;
+  DWORD minor = 0;
+};
+SystemVersion systemVersion();
+
+// installPath + "\ovplayer.exe" with argument: before Windows 8 through the shell, elevated;
+// from Windows 8 on with the shell's token, and elevated when that start fails.
+void runPlayer(const std::wstring& installPath, const std::wstring& argument, const ShellMatch& shell,
+               SystemVersion version = systemVersion());
 
 }  // namespace player_launch
