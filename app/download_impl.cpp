@@ -1,6 +1,7 @@
 #include "app/download_impl.h"
 
 #include "model/downloader_model.h"
+#include "model/installer_endpoint.h"
 #include "utility/vel_curl_downloader.h"
 #include "skin/fonts.h"
 #include "skin/language_table.h"
@@ -18,14 +19,17 @@ constexpr DWORD kCurlCleanupLimitMilliseconds = 1500;
 }  // namespace
 
 bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
-  // Single-instance check: joins here with the window-message endpoint.
+  DownloaderModel* model = DownloaderModel::instance();
+  if (model->popupExistPwnd()) {
+    VEL_LOG(L"It's exist");
+    return false;
+  }
 
   VEL_LOG(L"path %s", utility::ufile::moduleDir().c_str());
 
   // CURL_GLOBAL_ALL: SSL and Win32 sockets.
   curlReady_ = VelCurlDownloader::globalInit();
 
-  DownloaderModel* model = DownloaderModel::instance();
   model->init(commandLine);
   model->setInstanceHandle(instance);
 
@@ -37,11 +41,46 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   setResourceFolder(skinInstanceFolder() + L"skin");
   loadSkinArchive(kSkinArchiveId, L"multi_language.tsv");
 
-  // The main window (showMainFrame) and the window-message endpoint join here.
+  showMainFrame();
+  // After the main window: a peer that finds the endpoint can be shown a window.
+  if (!endpoint_.create(installer_endpoint::kIdentifier, this)) {
+    VEL_LOG(L"window endpoint not created, error:%d", static_cast<int>(GetLastError()));
+  }
 
   events::sendDownloadRun(model->analytics(), model->openId());
   events::reportRunDownloader();
   return true;
+}
+
+void DownloadImpl::showMainFrame() {
+  VEL_LOG(L"create main");
+  // The main window is built here once it exists; until then there is nothing to show.
+}
+
+int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
+  VEL_LOG(L"onHandleWindowIPC, msg = %d", static_cast<int>(message));
+  switch (message) {
+    case installer_endpoint::kShowWindow:
+      showMainFrame();
+      break;
+    case installer_endpoint::kInstallFailed: {
+      int code = static_cast<int>(wParam);
+      VEL_LOG(L"player install error! %d", code);
+      events::reportInstallFailCode(code);
+      // The main window's install-error box is shown here once the window exists.
+      break;
+    }
+    case installer_endpoint::kInstallSucceeded: {
+      VEL_LOG(L"player install sucess");
+      events::reportInstallSuccess();
+      uint32_t started = DownloaderModel::instance()->installStartTick();
+      events::reportFullDuration(static_cast<int>(GetTickCount() - started));
+      break;
+    }
+    default:
+      break;
+  }
+  return 0;
 }
 
 void DownloadImpl::shutdown() {

@@ -1,10 +1,13 @@
 #pragma once
-// The application object: brings the run up in a fixed order and tears it down again.
+// The application object: brings the run up in a fixed order, serves the window-message
+// endpoint, and tears the run down again.
 #include <windows.h>
 
 #include <string>
 
-class DownloadImpl {
+#include "utility/window_ipc.h"
+
+class DownloadImpl : public utility::IWindowIPCHandle {
  public:
   DownloadImpl() = default;
   DownloadImpl(const DownloadImpl&) = delete;
@@ -12,9 +15,14 @@ class DownloadImpl {
 
   // False only when another copy of the installer is already running.
   bool entrance(HINSTANCE instance, const wchar_t* commandLine);
+  // Creates the main window on first call and brings it to the front.
+  void showMainFrame();
+  // Window thread: every message that reaches the endpoint. Always 0.
+  int onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM lParam) override;
   // Called once after the message loop: stops the workers and destroys the model.
   void shutdown();
 
  private:
+  utility::WindowIPC endpoint_;
   bool curlReady_ = false;
 };

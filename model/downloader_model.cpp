@@ -9,7 +9,10 @@
 #include "identity/identity.h"
 #include "model/address_worker.h"
 #include "model/download_rules.h"
+#include "model/installer_endpoint.h"
+#include "model/player_launch.h"
 #include "model/setup_download.h"
+#include "model/setup_run.h"
 #include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
 #include "utility/disk.h"
@@ -17,6 +20,7 @@
 #include "utility/log.h"
 #include "utility/reg_key.h"
 #include "utility/ufile.h"
+#include "utility/window_ipc.h"
 
 namespace {
 
@@ -52,13 +56,29 @@ DownloaderModel* DownloaderModel::instance() {
   return g_model;
 }
 
-DownloaderModel::DownloaderModel() : ownerKey_(nextOwnerKey()) {}
+DownloaderModel::DownloaderModel()
+    : ownerKey_(nextOwnerKey()), setupWaitMilliseconds_(SetupRunJob::kSetupWaitMilliseconds) {}
 
 DownloaderModel::~DownloaderModel() { teardown(); }
 
 void DownloaderModel::destroyInstance() {
   delete g_model;
   g_model = nullptr;
+}
+
+bool DownloaderModel::popupExistPwnd() {
+  utility::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, installer_endpoint::kIdentifier));
+  if (mutex && GetLastError() != ERROR_ALREADY_EXISTS) {
+    singleInstanceMutex_ = std::move(mutex);
+    VEL_LOG(L"wnd not exist");
+    return false;
+  }
+  mutex.reset();
+  // The running copy may not have its endpoint yet; the request is then lost.
+  utility::WindowIPC peer;
+  if (peer.open(installer_endpoint::kIdentifier, L"")) peer.post(installer_endpoint::kShowWindow, 0, 0);
+  VEL_LOG(L"wnd exist");
+  return true;
 }
 
 void DownloaderModel::init(const wchar_t* commandLine) {
@@ -154,6 +174,59 @@ std::wstring DownloaderModel::setupFilePath() const {
   return ConfigImp::instance().playerExecutablePath(folder);
 }
 
+uint32_t DownloaderModel::installStartTick() const { return setupRun_ ? setupRun_->startTick.load() : 0; }
+
+void DownloaderModel::startInstallPlayer() {
+  // One run at a time: a run still going is asked to end and given its limit.
+  if (setupRun_) setupRun_->cancel();
+  stopWorker(setupRunWorker_);
+
+  auto job = std::make_shared<SetupRunJob>();
+  job->openId = openId_;
+  job->languageCode = uiLanguageCode_;
+  job->installPath = installPath_;
+  job->googleId = googleId_;
+  job->machineChannelId = machineChannelId_;
+  job->setupFile = setupFilePath();
+  job->branding = branding_;
+  job->setupWaitMilliseconds = setupWaitMilliseconds_;
+  // The worker never touches the model: what it reports is applied on the window thread,
+  // where a task still queued at teardown is withdrawn with the model's others.
+  // The worker may outlive the model (abandoned at teardown), so it holds the owner key,
+  // not the model; the model is only reached inside tasks that run while the key is live.
+  DownloaderModel* model = this;
+  const void* owner = ownerKey_;
+  auto post = [owner](std::function<void()> task) {
+    if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->post(owner, makeRunable(std::move(task)));
+  };
+  std::wstring openId = openId_;
+  job->setupFileMissing = [post, model, openId] {
+    post([model, openId] { events::sendSetupFileMissing(model->analytics_, openId); });
+  };
+  job->finished = [post, model](bool setupRan) {
+    post([model, setupRan] {
+      if (model->callbacks_.installFinished) model->callbacks_.installFinished(setupRan);
+    });
+  };
+  setupRun_ = job;
+  setupRunWorker_.start(makeRunable([job] { _threadInsPlayer(*job); }));
+}
+
+void DownloaderModel::setLanguage(const std::wstring& localeName) {
+  localeName_ = localeName;
+  uiLanguageCode_ = languageCodeForLocale(localeName);
+}
+
+void DownloaderModel::launchPlayer() {
+  std::wstring argument;
+  if (!packageName_.empty()) argument = L"downloadpackage=" + packageName_ + L"|package=" + packageName_;
+  runPlayer(argument);
+}
+
+void DownloaderModel::runPlayer(const std::wstring& argument) {
+  player_launch::runPlayer(installPath_, argument, player_launch::systemShell());
+}
+
 void DownloaderModel::onAddressWaitTick(bool resume) {
   int before = g_addressWaitTicks++;
   if (before == 0 && !addressReady_) return;
@@ -231,10 +304,13 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
 
 void DownloaderModel::teardown() {
   addressWaitTimer_.stop();
+  singleInstanceMutex_.reset();
   if (addressJob_) addressJob_->cancel();
   stopWorker(addressWorker_);
   if (setupDownload_) setupDownload_->cancel();
   stopWorker(downloadWorker_);
+  if (setupRun_) setupRun_->cancel();
+  stopWorker(setupRunWorker_);
   analytics_.setDisabled(true);
   if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->cancel(ownerKey_);
 }

@@ -18,9 +18,11 @@
 #include "model/service_documents.h"
 #include "skin/language_record.h"
 #include "telemetry/google_analytics.h"
+#include "utility/unique_handle.h"
 
 class SetupDownload;
 struct AddressJob;
+struct SetupRunJob;
 
 // What the window hears from the model, always on the window thread.
 struct ModelCallbacks {
@@ -39,6 +41,10 @@ class DownloaderModel {
   ~DownloaderModel();
   DownloaderModel(const DownloaderModel&) = delete;
   DownloaderModel& operator=(const DownloaderModel&) = delete;
+
+  // True when another copy of the installer runs (it has been asked to show its window);
+  // otherwise this model keeps the single-instance mutex until teardown.
+  bool popupExistPwnd();
 
   // Derives the identity from the running executable's file name and the command line,
   // then starts the background work (machine identifier, event reporter).
@@ -87,6 +93,17 @@ class DownloaderModel {
   // The player address reader, applied on the window thread.
   void applyPlayerAddressText(const std::string& text);
 
+  // Window thread, after the download succeeded: runs the setup and the branding on the
+  // setup-run worker and reports through ModelCallbacks::installFinished. Does not wait.
+  void startInstallPlayer();
+  // How long the setup may run before it counts as failed (tests shorten it).
+  void setSetupWaitLimit(DWORD milliseconds) { setupWaitMilliseconds_ = milliseconds; }
+  // Window thread: the locale the user picked, and the setup's language code from it.
+  void setLanguage(const std::wstring& localeName);
+  // Window thread: starts the installed player with the installer's package, de-elevated.
+  void launchPlayer();
+  void runPlayer(const std::wstring& argument);
+
   bool addressReady() const { return addressReady_; }
   const PlayerAddressSet& playerAddresses() const { return addresses_; }
   const PlayerAddressSet& player4Addresses() const { return player4Addresses_; }
@@ -97,6 +114,8 @@ class DownloaderModel {
   // The setup file: the install folder's "VelPlayer.exe" ("velinst.exe" for "cn").
   std::wstring setupFilePath() const;
   uint32_t downloadStartTick() const { return downloadStartTick_; }
+  // The tick at which the setup run started the setup (0 before), for the full duration.
+  uint32_t installStartTick() const;
 
   // How long stopping one worker may take at shutdown and before a new download starts.
   static constexpr DWORD kWorkerStopMilliseconds = 1000;
@@ -139,10 +158,14 @@ class DownloaderModel {
   std::wstring machineChannelId_;
   CustomerInfo customerInfo_;
   uint32_t downloadStartTick_ = 0;
+  DWORD setupWaitMilliseconds_;
+  utility::UniqueHandle singleInstanceMutex_;
   DispatchTimer addressWaitTimer_;
   WorkerThread addressWorker_;
   WorkerThread downloadWorker_;
+  WorkerThread setupRunWorker_;
   // Shared with the worker using it, so a worker left running at exit keeps it alive.
   std::shared_ptr<struct AddressJob> addressJob_;
   std::shared_ptr<SetupDownload> setupDownload_;
+  std::shared_ptr<SetupRunJob> setupRun_;
 };

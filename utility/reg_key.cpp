@@ -40,6 +40,18 @@ LONG RegKey::openOrCreate(HKEY root, const std::wstring& subKey, REGSAM access) 
   return result;
 }
 
+LONG RegKey::open(HKEY root, const std::wstring& subKey, REGSAM access) {
+  close();
+  LONG result = RegOpenKeyExW(root, subKey.c_str(), 0, access, &key_);
+  if (result != ERROR_SUCCESS) key_ = nullptr;
+  return result;
+}
+
+LONG RegKey::deleteValue(const std::wstring& valueName) {
+  if (!key_) return -1;
+  return RegDeleteValueW(key_, valueName.c_str());
+}
+
 LONG RegKey::readString(const std::wstring& valueName, size_t bufferBytes, std::wstring& out) {
   out.clear();
   if (!key_) return -1;

@@ -20,6 +20,10 @@ class RegKey {
 
   // Opens subKey under root, creating it when missing; returns the system result.
   LONG openOrCreate(HKEY root, const std::wstring& subKey, REGSAM access);
+  // Opens an existing subKey under root; returns the system result.
+  LONG open(HKEY root, const std::wstring& subKey, REGSAM access);
+  // Deletes a value of the open key; returns the system result, -1 when no key is open.
+  LONG deleteValue(const std::wstring& valueName);
   // Reads a string value into a zeroed buffer of bufferBytes; the text ends at its first NUL.
   LONG readString(const std::wstring& valueName, size_t bufferBytes, std::wstring& out);
 

@@ -192,3 +192,86 @@ TEST(InstallerRun, ExitsInTimeWhileEveryTelemetryPostHangs) {
   std::vector<std::string> messages = lastRunMessages();
   EXPECT_FALSE(contains(messages, "curl transfers still running 1, curl not cleaned up"));
 }
+
+namespace {
+
+const wchar_t* const kEndpointClass = L"{2266E930-7040-4A6B-B7C8-E44663785cdd}";
+
+// The running installer's endpoint, once it has made it.
+HWND waitForEndpoint(DWORD timeoutMilliseconds) {
+  HWND window = nullptr;
+  pumpUntil([&] { return (window = FindWindowExW(nullptr, nullptr, kEndpointClass, nullptr)) != nullptr; },
+            timeoutMilliseconds);
+  return window;
+}
+
+}  // namespace
+
+TEST(InstallerRun, ASecondStartAsksTheFirstToShowItselfAndEnds) {
+  ChildProcess first;
+  ASSERT_TRUE(first.start(binDir() + L"VelPlayerInstaller.exe", L""));
+  ASSERT_NE(nullptr, waitForEndpoint(20000));
+
+  ChildProcess second;
+  ASSERT_TRUE(second.start(binDir() + L"VelPlayerInstaller.exe", L""));
+  DWORD started = GetTickCount();
+  EXPECT_EQ(0, second.waitForExit(10000));
+  EXPECT_LT(GetTickCount() - started, 8000u) << "a second copy ends without starting any work";
+  pumpFor(800);  // the first copy handles the request; the log writer passes every 500 ms
+
+  ASSERT_TRUE(endMessageLoop(first));
+  EXPECT_EQ(0, first.waitForExit(20000));
+  std::string log = readFile(dataDir() + L"downloader.log");
+  // Both runs wrote into the one log; the second one's lines end in "It's exist".
+  EXPECT_NE(std::string::npos, log.find("):wnd exist\r\n")) << log;
+  EXPECT_NE(std::string::npos, log.find("):It's exist\r\n")) << log;
+  EXPECT_NE(std::string::npos, log.find("):onHandleWindowIPC, msg = 11123\r\n")) << log;
+
+  // With the first copy gone, the next start runs normally.
+  ChildProcess third;
+  ASSERT_TRUE(third.start(binDir() + L"VelPlayerInstaller.exe", L""));
+  EXPECT_NE(nullptr, waitForEndpoint(20000));
+  ASSERT_TRUE(endMessageLoop(third));
+  EXPECT_EQ(0, third.waitForExit(20000));
+  std::vector<std::string> messages = lastRunMessages();
+  EXPECT_TRUE(contains(messages, "wnd not exist"));
+  EXPECT_FALSE(contains(messages, "It's exist"));
+}
+
+TEST(InstallerRun, TheEndpointHandlesOnlyMessagesAboveWmUserAndReportsTheSetupOutcome) {
+  ASSERT_TRUE(resetStandin());
+  ChildProcess child;
+  ASSERT_TRUE(child.start(binDir() + L"VelPlayerInstaller.exe", L""));
+  HWND endpoint = waitForEndpoint(20000);
+  ASSERT_NE(nullptr, endpoint);
+  ASSERT_TRUE(PostMessageW(endpoint, WM_USER, 0, 0));
+  ASSERT_TRUE(PostMessageW(endpoint, WM_USER + 1, 0, 0));
+  char bytes[] = "ignored";
+  COPYDATASTRUCT data = {1, sizeof(bytes), bytes};
+  DWORD_PTR result = 1;
+  EXPECT_TRUE(SendMessageTimeoutW(endpoint, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                                  &result));
+  EXPECT_EQ(0u, result);
+  ASSERT_TRUE(PostMessageW(endpoint, 11124, 5, 0));
+  ASSERT_TRUE(PostMessageW(endpoint, 11125, 0, 0));
+
+  // "install_success" wakes the reporter: the batch leaves within seconds, not at its period.
+  auto batchWith = [](const std::string& text) {
+    for (const CollectedBatch& batch : standinCollected()) {
+      if (batch.body.find(text) != std::string::npos) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(pumpUntil([&] { return batchWith("\"eventKey\": \"downloader_full_duration\""); }, 5000));
+  ASSERT_TRUE(endMessageLoop(child));
+  EXPECT_EQ(0, child.waitForExit(30000));
+
+  std::vector<std::string> messages = lastRunMessages();
+  EXPECT_FALSE(contains(messages, "onHandleWindowIPC, msg = 1024"));
+  EXPECT_TRUE(contains(messages, "onHandleWindowIPC, msg = 1025"));
+  EXPECT_TRUE(contains(messages, "onHandleWindowIPC, msg = 74"));
+  EXPECT_TRUE(contains(messages, "player install error! 5"));
+  EXPECT_TRUE(contains(messages, "player install sucess"));
+  EXPECT_TRUE(batchWith("\"failure_reason\": \"errorcode_5\""));
+  EXPECT_TRUE(batchWith("\"eventKey\": \"install_success\""));
+}

@@ -1,0 +1,122 @@
+#include "model/setup_run.h"
+
+#include <objbase.h>
+
+#include "core/worker_thread.h"
+#include "model/player_branding.h"
+#include "telemetry/event_catalogue.h"
+#include "utility/http_downloader.h"
+#include "utility/log.h"
+#include "utility/process.h"
+#include "utility/process_list.h"
+#include "utility/ufile.h"
+#include "utility/unique_handle.h"
+
+void SetupRunJob::cancel() {
+  cancelled_ = true;
+  std::lock_guard<std::mutex> guard(lock_);
+  if (downloader_) downloader_->cancel();
+}
+
+void SetupRunJob::setDownloader(const std::shared_ptr<utility::CHttpDownloader>& downloader) {
+  std::lock_guard<std::mutex> guard(lock_);
+  downloader_ = downloader;
+  if (downloader_ && cancelled_) downloader_->cancel();
+}
+
+std::wstring setupParameters(const std::wstring& openId, const std::wstring& languageCode,
+                             const std::wstring& installPath, const std::wstring& googleId) {
+  std::wstring parameters = L"-silence -downloader -openid=" + openId;
+  if (!languageCode.empty()) parameters += L" -language=" + languageCode;
+  parameters += L" -path=\"" + installPath + L"\"";
+  if (!googleId.empty()) parameters += L" -googleid=" + googleId;
+  return parameters;
+}
+
+void killPlayerProcesses() {
+  static const wchar_t* const kNames[] = {L"ovplayer.exe", L"ovmultiplayer.exe", L"ovmultiplayerex.exe",
+                                          L"bugreport.exe"};
+  std::map<std::wstring, DWORD> running = helper::listProcesses();
+  for (const wchar_t* name : kNames) {
+    if (running.find(name) == running.end()) continue;
+    utility::process::execute(L"taskkill", std::wstring(L"/F /IM ") + name + L" /T", false, 2000);
+  }
+}
+
+bool runSetup(const std::wstring& setupFile, const std::wstring& parameters, DWORD limitMilliseconds,
+              HANDLE cancelEvent) {
+  std::wstring commandLine = L"\"" + setupFile + L"\"";
+  if (!parameters.empty()) commandLine += L" " + parameters;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOW;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr, &startup,
+                      &info)) {
+    DWORD error = GetLastError();
+    VEL_LOG(L"create setup process failed, error:%d", static_cast<int>(error));
+    events::reportInstallFailStart(error);
+    return false;
+  }
+  utility::UniqueHandle process(info.hProcess);
+  CloseHandle(info.hThread);
+
+  HANDLE handles[2] = {process.get(), cancelEvent};
+  DWORD count = cancelEvent ? 2 : 1;
+  DWORD wait = WaitForMultipleObjects(count, handles, FALSE, limitMilliseconds);
+  switch (wait) {
+    case WAIT_OBJECT_0:
+      return true;
+    case WAIT_TIMEOUT:
+      VEL_LOG(L"setup wait timeout");
+      events::reportInstallFailWait(L"timeout");
+      return false;
+    case WAIT_FAILED:
+      VEL_LOG(L"setup wait failed, error:%d", static_cast<int>(GetLastError()));
+      events::reportInstallFailWait(L"failed");
+      return false;
+    default:
+      if (cancelEvent && wait == WAIT_OBJECT_0 + 1) {
+        // The installer is ending: the setup keeps running, nothing is reported.
+        VEL_LOG(L"setup wait stopped");
+        return false;
+      }
+      events::reportInstallFailWait(L"other");
+      return false;
+  }
+}
+
+namespace {
+
+// The shortcut is made through COM, on this worker's own apartment.
+class ComScope {
+ public:
+  ComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~ComScope() {
+    if (ok_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool ok_;
+};
+
+}  // namespace
+
+void _threadInsPlayer(SetupRunJob& job) {
+  ComScope com;
+  std::wstring parameters = setupParameters(job.openId, job.languageCode, job.installPath, job.googleId);
+  VEL_LOG(L"install player param: %s", parameters.c_str());
+
+  killPlayerProcesses();
+  if (!utility::ufile::exists(job.setupFile) && job.setupFileMissing) job.setupFileMissing();
+
+  job.startTick = GetTickCount();
+  HANDLE stopEvent = WorkerThread::stopEventOfThisThread();
+  bool ran = runSetup(job.setupFile, parameters, job.setupWaitMilliseconds, stopEvent);
+
+  if (!job.cancelled()) applyBranding(job);
+  if (job.finished) job.finished(ran);
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The player setup run: stops a running player, runs the downloaded setup silently with the
+// fixed command line, waits for it, then applies the campaign's branding. The task runs on a
+// worker; it reads only its own job, never the model, and reports through the job's callbacks.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "model/service_documents.h"
+
+namespace utility {
+class CHttpDownloader;
+}
+
+struct SetupRunJob {
+  static constexpr DWORD kSetupWaitMilliseconds = 600000;
+
+  // Copied from the model on the window thread before the worker starts.
+  std::wstring openId;
+  std::wstring languageCode;
+  std::wstring installPath;  // ends with a backslash
+  std::wstring googleId;
+  std::wstring machineChannelId;
+  std::wstring setupFile;
+  Branding branding;
+  DWORD setupWaitMilliseconds = kSetupWaitMilliseconds;
+
+  // Called on the worker; they post to the window thread.
+  std::function<void()> setupFileMissing;
+  std::function<void(bool setupRan)> finished;
+
+  // Set by the worker just before the setup starts; read on the window thread.
+  std::atomic<uint32_t> startTick{0};
+
+  // Any thread: the wait for the setup and a branding download end promptly; the setup
+  // itself keeps running.
+  void cancel();
+  bool cancelled() const { return cancelled_.load(); }
+  // Worker: the downloader of the transfer under way, so that cancel reaches it.
+  void setDownloader(const std::shared_ptr<utility::CHttpDownloader>& downloader);
+
+ private:
+  std::atomic<bool> cancelled_{false};
+  std::mutex lock_;
+  std::shared_ptr<utility::CHttpDownloader> downloader_;  // under lock_
+};
+
+// "-silence -downloader -openid=..." with language, quoted folder and google id.
+std::wstring setupParameters(const std::wstring& openId, const std::wstring& languageCode,
+                             const std::wstring& installPath, const std::wstring& googleId);
+
+// Ends running player programs with taskkill, by exact executable name.
+void killPlayerProcesses();
+
+// Starts the setup and waits up to limitMilliseconds; true when it ended in time. The exit
+// code is not looked at: the setup reports its outcome through the window messages.
+// cancelEvent (may be null) ends the wait early, as a failure.
+bool runSetup(const std::wstring& setupFile, const std::wstring& parameters, DWORD limitMilliseconds,
+              HANDLE cancelEvent = nullptr);
+
+// The whole sequence; ends by calling job.finished with runSetup's result.
+void _threadInsPlayer(SetupRunJob& job);

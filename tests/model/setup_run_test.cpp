@@ -1,0 +1,181 @@
+// The setup run with the stand-in setup: the exact command line, the three outcomes of the
+// wait, the setup's report reaching an endpoint in another process, and running player
+// programs ended before the setup starts.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+#include "model/setup_run.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/standin_http.h"
+#include "tests/support/test_support.h"
+#include "utility/window_ipc.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The stand-in setup copied to where the installer puts its download, with its control file.
+struct StandinSetup {
+  std::wstring dir = makeTempDir(L"setuprun");
+  std::wstring exe = dir + L"VelPlayer.exe";
+  std::wstring record = dir + L"command.txt";
+  StandinSetup(const std::wstring& settings) {
+    CopyFileW((binDir() + L"vel_standin_setup.exe").c_str(), exe.c_str(), FALSE);
+    writeFile(dir + L"standin_setup.ini",
+              "[setup]\r\nrecord=" + narrow(record) + "\r\nplayer=" + narrow(binDir() + L"vel_standin_process.exe") +
+                  "\r\n" + narrow(settings));
+  }
+  ~StandinSetup() { removeTree(dir); }
+  std::string recordedLine() {
+    std::string line = readFile(record);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
+  }
+};
+
+void prepareJob(SetupRunJob& job, const StandinSetup& setup, const std::wstring& folder) {
+  job.openId = L"1203";
+  job.installPath = folder;
+  job.setupFile = setup.exe;
+}
+
+bool running(const std::wstring& name) {
+  utility::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    if (_wcsicmp(entry.szExeFile, name.c_str()) == 0) return true;
+  }
+  return false;
+}
+
+class RecordingHandler : public utility::IWindowIPCHandle {
+ public:
+  int onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) override {
+    messages.push_back({message, wParam});
+    return 0;
+  }
+  std::vector<std::pair<unsigned, WPARAM>> messages;
+};
+
+}  // namespace
+
+TEST(SetupRun, TheSetupGetsTheFixedCommandLine) {
+  struct Case {
+    const wchar_t* openId;
+    const wchar_t* language;
+    const wchar_t* folder;  // under the temporary folder
+    const wchar_t* googleId;
+    const char* expected;   // after the quoted setup path and one blank; FOLDER is the full folder
+  } cases[] = {
+      {L"1203", L"de", L"Vel Player\\", L"gclid_abc",
+       "-silence -downloader -openid=1203 -language=de -path=\"FOLDER\" -googleid=gclid_abc"},
+      {L"1203", L"", L"player\\", L"", "-silence -downloader -openid=1203 -path=\"FOLDER\""},
+      {L"", L"en", L"player\\", L"", "-silence -downloader -openid= -language=en -path=\"FOLDER\""},
+      {L"7", L"", L"a b  c\\", L"g", "-silence -downloader -openid=7 -path=\"FOLDER\" -googleid=g"},
+  };
+  for (const Case& c : cases) {
+    StandinSetup setup(L"result=none\r\n");
+    std::wstring folder = setup.dir + c.folder;
+    SCOPED_TRACE(narrow(folder));
+    SetupRunJob job;
+    prepareJob(job, setup, folder);
+    job.openId = c.openId;
+    job.languageCode = c.language;
+    job.googleId = c.googleId;
+    bool reported = false, ran = false;
+    job.finished = [&](bool setupRan) {
+      reported = true;
+      ran = setupRan;
+    };
+    _threadInsPlayer(job);
+    EXPECT_TRUE(reported);
+    EXPECT_TRUE(ran);
+    EXPECT_NE(0u, job.startTick.load());
+    std::string expected = c.expected;
+    expected.replace(expected.find("FOLDER"), 6, narrow(folder));
+    EXPECT_EQ("\"" + narrow(setup.exe) + "\" " + expected, setup.recordedLine());
+  }
+}
+
+TEST(SetupRun, TheWaitEndsInTimeFailsToStartOrTimesOutLeavingTheSetupRunning) {
+  StandinSetup setup(L"result=none\r\ndelay_ms=4000\r\n");
+  DWORD started = GetTickCount();
+  EXPECT_FALSE(runSetup(setup.exe, L"-silence", 500));
+  EXPECT_LT(GetTickCount() - started, 3000u);
+  EXPECT_TRUE(running(L"VelPlayer.exe")) << "a setup past the limit is left running";
+  EXPECT_TRUE(pumpUntil([] { return !running(L"VelPlayer.exe"); }, 10000));
+
+  EXPECT_TRUE(runSetup(setup.exe, L"", 10000));
+  EXPECT_FALSE(runSetup(setup.dir + L"missing.exe", L"", 10000));
+
+  // The installer ending stops the wait at once; the setup is left alone.
+  utility::UniqueHandle stop(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+  started = GetTickCount();
+  EXPECT_FALSE(runSetup(setup.exe, L"", 10000, stop.get()));
+  EXPECT_LT(GetTickCount() - started, 2000u);
+  pumpUntil([] { return !running(L"VelPlayer.exe"); }, 10000);
+}
+
+TEST(SetupRun, AMissingSetupIsReportedAndTheRunStillEndsWithFalse) {
+  StandinSetup setup(L"result=none\r\n");
+  SetupRunJob job;
+  prepareJob(job, setup, setup.dir + L"player\\");
+  job.setupFile = setup.dir + L"nothing.exe";
+  bool missing = false, reported = false, ran = true;
+  job.setupFileMissing = [&] { missing = true; };
+  job.finished = [&](bool setupRan) {
+    reported = true;
+    ran = setupRan;
+  };
+  _threadInsPlayer(job);
+  EXPECT_TRUE(missing);
+  EXPECT_TRUE(reported);
+  EXPECT_FALSE(ran);
+}
+
+TEST(SetupRun, TheSetupsReportReachesTheEndpointOfAnotherProcess) {
+  RecordingHandler handler;
+  utility::WindowIPC endpoint;
+  ASSERT_TRUE(endpoint.create(L"{2266E930-7040-4A6B-B7C8-E44663785cdd}", &handler));
+  {
+    StandinSetup setup(L"result=success\r\ndelay_ms=100\r\n");
+    EXPECT_TRUE(runSetup(setup.exe, L"", 10000));
+    pumpUntil([&] { return !handler.messages.empty(); }, 3000);
+  }
+  {
+    StandinSetup setup(L"result=fail\r\ncode=5\r\n");
+    EXPECT_TRUE(runSetup(setup.exe, L"", 10000));
+    pumpUntil([&] { return handler.messages.size() >= 2; }, 3000);
+  }
+  ASSERT_EQ(2u, handler.messages.size());
+  EXPECT_EQ(11125u, handler.messages[0].first);
+  EXPECT_EQ(11124u, handler.messages[1].first);
+  EXPECT_EQ(5u, handler.messages[1].second);
+  DestroyWindow(endpoint.window());
+}
+
+TEST(SetupRun, RunningPlayerProgramsAreEndedOthersAreNot) {
+  // Wine's taskkill knows no "/T" and refuses the whole command line the installer passes.
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) GTEST_SKIP() << "taskkill /T under Wine";
+  std::wstring dir = makeTempDir(L"kill");
+  std::vector<std::unique_ptr<ChildProcess>> children;
+  for (const wchar_t* name : {L"ovplayer.exe", L"bugreport.exe", L"otherapp.exe"}) {
+    std::wstring exe = dir + name;
+    ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), exe.c_str(), FALSE));
+    children.push_back(std::make_unique<ChildProcess>());
+    ASSERT_TRUE(children.back()->start(exe, L"--sleep-ms 60000"));
+  }
+  ASSERT_TRUE(pumpUntil([] { return running(L"ovplayer.exe") && running(L"bugreport.exe"); }, 5000));
+  killPlayerProcesses();
+  EXPECT_NE(-1, children[0]->waitForExit(5000)) << "ovplayer.exe was ended";
+  EXPECT_NE(-1, children[1]->waitForExit(5000)) << "bugreport.exe was ended";
+  EXPECT_EQ(-1, children[2]->waitForExit(500)) << "otherapp.exe keeps running";
+  children.clear();
+  removeTree(dir);
+}
