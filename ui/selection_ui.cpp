@@ -22,10 +22,10 @@ const wchar_t* const kRemotePlainImages[3] = {
 
 }  // namespace
 
-CSelectionUI::CSelectionUI(const ButtonSpec& spec) : CSelectionUI(spec, false) {}
+CSelectionUI::CSelectionUI(const ButtonSpec& request) : CSelectionUI(request, false) {}
 
-CSelectionUI::CSelectionUI(const ButtonSpec& spec, bool remote) : action_(spec.action), highlighted_(spec.highlighted) {
-  setText(spec.text);
+CSelectionUI::CSelectionUI(const ButtonSpec& request, bool remote) : action_(request.action), highlighted_(request.highlighted) {
+  setText(request.text);
   setAttribute(L"height", L"30");
   setAttribute(L"valign", L"vcenter");
   setAttribute(L"textpadding", L"20,0,20,0");
@@ -50,6 +50,6 @@ void* CSelectionUI::getInterface(const std::wstring& name) {
   return CButtonUI::getInterface(name);
 }
 
-CSelectionUIRemote::CSelectionUIRemote(const ButtonSpec& spec) : CSelectionUI(spec, true) {}
+CSelectionUIRemote::CSelectionUIRemote(const ButtonSpec& request) : CSelectionUI(request, true) {}
 
 }  // namespace msg

@@ -11,7 +11,7 @@ namespace msg {
 
 class CSelectionUI : public toolkit::CButtonUI {
  public:
-  explicit CSelectionUI(const ButtonSpec& spec);
+  explicit CSelectionUI(const ButtonSpec& request);
   void* getInterface(const std::wstring& name) override;
 
   const std::function<void()>& action() const { return action_; }
@@ -24,7 +24,7 @@ class CSelectionUI : public toolkit::CButtonUI {
  protected:
   // The common attributes, then the images and the text colour of the look.
   void applyLook(const wchar_t* const images[3], uint32_t textColor);
-  CSelectionUI(const ButtonSpec& spec, bool remote);
+  CSelectionUI(const ButtonSpec& request, bool remote);
 
  private:
   std::function<void()> action_;
@@ -33,7 +33,7 @@ class CSelectionUI : public toolkit::CButtonUI {
 
 class CSelectionUIRemote : public CSelectionUI {
  public:
-  explicit CSelectionUIRemote(const ButtonSpec& spec);
+  explicit CSelectionUIRemote(const ButtonSpec& request);
 
   static constexpr uint32_t kHighlightedText = 0xFFFFFFFF;
   static constexpr uint32_t kPlainText = 0xFF17171A;
