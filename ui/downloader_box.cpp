@@ -82,8 +82,10 @@ void DownloaderBox::onLeave(toolkit::TNotifyUI&) {
   events::sendUserCancelNow(model->analytics(), model->openId());
   close(IDOK);
   if (owner_ && IsWindow(owner_)) {
-    ShowWindow(owner_, SW_HIDE);
+    // Minimised first: minimising shows a hidden window again, and the owner must stay out
+    // of sight (and off the taskbar) while the installer ends.
     CloseWindow(owner_);
+    ShowWindow(owner_, SW_HIDE);
   }
   events::reportCancelByUser();
   PostQuitMessage(0);

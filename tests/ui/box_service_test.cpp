@@ -1,5 +1,6 @@
 // The boxes whose buttons reach the service, against the stand-in: the download error box's
-// retry resumes the partial file, and the customer document's error text.
+// retry resumes the partial file, the customer document's error text, and the exit
+// confirmation's events before the message loop ends.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 #include "tests/ui/box_fixture.h"
+#include "ui/downloader_box.h"
 #include "ui/error_boxes.h"
 #include "utility/vel_curl_downloader.h"
 
@@ -33,11 +35,33 @@ std::vector<RecordedRequest> requestsTo(const std::string& path) {
   return found;
 }
 
+std::string allCollected() {
+  std::string all;
+  for (const CollectedBatch& batch : standinCollected()) all += batch.body;
+  return all;
+}
+
+// Pumps like the message loop until WM_QUIT is taken out of the queue; false at the limit.
+bool pumpUntilQuit(DWORD milliseconds) {
+  const DWORD started = GetTickCount();
+  while (GetTickCount() - started < milliseconds) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return true;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return false;
+}
+
 class BoxServiceTest : public boxes::BoxTest {
  protected:
   static void SetUpTestSuite() {
     VelCurlDownloader::globalInit();
     MainThreadDispatcher::createInstance();
+    // Its periodic pass is 20 s away: a batch sooner than that came from a wake-up.
     VelReporter::instance().start(L"12345", L"device", L"en");
   }
   static void TearDownTestSuite() { VelCurlDownloader::globalCleanup(5000); }
@@ -95,6 +119,29 @@ TEST_F(BoxServiceTest, TheCustomerDocumentsErrorTextReplacesTheBoxesMessage) {
   VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, nullptr);
   ASSERT_NE(nullptr, install);
   EXPECT_EQ(L"Please try once more", install->findControl(L"descriptlabel")->text());
+}
+
+TEST_F(BoxServiceTest, YesSendsUserCancelFirstThenTheCancelBatchAtOnceThenEndsTheLoop) {
+  DownloaderBox* box = DownloaderBox::show(owner_, 10);
+  ASSERT_NE(nullptr, box);
+  gallery::pumpFor(30);
+  const DWORD clicked = GetTickCount();
+  gallery::click(box->hwnd(), gallery::centreOf(box->findControl(L"btnLeft")));
+  ASSERT_TRUE(pumpUntilQuit(4000));
+  // Nothing pumped or waited for since the action returned: the event was sent within it.
+  bool userCancel = false;
+  for (const RecordedRequest& r : requestsTo("/mp/collect")) {
+    userCancel = userCancel || (r.body.find("\"name\":\"userCancel\"") != std::string::npos &&
+                                r.body.find("\"event_label\":\"12345\"") != std::string::npos);
+  }
+  EXPECT_TRUE(userCancel);
+  ASSERT_TRUE(gallery::pump([] { return allCollected().find("\"cancel_download\"") != std::string::npos; }, 6000))
+      << "the batch waited for the reporter's periodic pass";
+  EXPECT_LT(GetTickCount() - clicked, 8000u);
+  const std::string events = allCollected();
+  EXPECT_NE(std::string::npos, events.find("\"ext_field\": \"notDownload\"", events.find("\"cancel_download\"")));
+  EXPECT_FALSE(IsWindowVisible(owner_)) << "the owner was shown again";
+  EXPECT_EQ(nullptr, DownloaderBox::current());
 }
 
 }  // namespace
