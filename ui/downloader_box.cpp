@@ -1,0 +1,107 @@
+#include "ui/downloader_box.h"
+
+#include "model/downloader_model.h"
+#include "telemetry/event_catalogue.h"
+#include "ui/message_box.h"
+#include "utility/log.h"
+
+namespace {
+
+DownloaderBox* g_current = nullptr;
+
+const wchar_t* const kNeutralImages[3] = {L"file='button_box_cancel.png' source='0,0,100,32'",
+                                          L"file='button_box_cancel.png' source='100,0,200,32'",
+                                          L"file='button_box_cancel.png' source='200,0,300,32'"};
+const wchar_t* const kAccentImages[3] = {L"file='button_box_hot.png' source='0,0,100,32'",
+                                         L"file='button_box_hot.png' source='100,0,200,32'",
+                                         L"file='button_box_hot.png' source='200,0,300,32'"};
+
+void setImages(toolkit::CControlUI* control, const wchar_t* const images[3]) {
+  if (!control) return;
+  control->setAttribute(L"normalimage", images[0]);
+  control->setAttribute(L"hotimage", images[1]);
+  control->setAttribute(L"pushedimage", images[2]);
+}
+
+}  // namespace
+
+DownloaderBox* DownloaderBox::current() { return g_current; }
+
+DownloaderBox* DownloaderBox::show(HWND owner, int downloadPercent) {
+  if (g_current) {
+    // Ended now rather than by a posted close: its end enables and shows the owner, which
+    // must come before the new box disables it, not after.
+    DownloaderBox* previous = g_current;
+    if (previous->hwnd()) {
+      DestroyWindow(previous->hwnd());
+    } else {
+      g_current = nullptr;
+      delete previous;
+    }
+  }
+  auto* box = new DownloaderBox(owner, downloadPercent);
+  g_current = box;
+  HWND window = box->create(owner, L"", msg::MessageBoxWindow::kStyle, msg::MessageBoxWindow::kExStyle, 0, 0, 436, 236);
+  if (!window) {
+    g_current = nullptr;
+    delete box;
+    return nullptr;
+  }
+  box->centerWindow();
+  box->showWindow(true, true);
+  if (owner) EnableWindow(owner, FALSE);
+  return box;
+}
+
+DownloaderBox::DownloaderBox(HWND owner, int downloadPercent) : owner_(owner), downloadPercent_(downloadPercent) {
+  addNotify(L"click", L"btnLeft", &DownloaderBox::onLeave);
+  addNotify(L"click", L"btnRight", &DownloaderBox::onStay);
+  addNotify(L"click", L"btnSure", &DownloaderBox::onStay);
+}
+
+void DownloaderBox::initWindow() {
+  setDefaultFont(L"微软雅黑", 12);
+  for (int id = 0; id < 4; ++id) addFont(id, L"微软雅黑", 12 + 2 * id);
+  struct Text {
+    const wchar_t* control;
+    const wchar_t* text;
+  };
+  for (const Text& t : {Text{L"titlelabel", L"@MSGBox_noice"}, Text{L"descriptlabel", L"@MsgBox_exit"},
+                        Text{L"btnLeft", L"@Yes"}, Text{L"btnRight", L"@No"}, Text{L"btnSure", L"@Yes"}}) {
+    if (toolkit::CControlUI* control = findControl(t.control)) control->setText(t.text);
+  }
+  setImages(findControl(L"btnLeft"), kNeutralImages);
+  setImages(findControl(L"btnRight"), kAccentImages);
+  if (toolkit::CControlUI* bar = findControl(L"bottombar2")) bar->setVisible(false);
+}
+
+void DownloaderBox::onLeave(toolkit::TNotifyUI&) {
+  leaving_ = true;
+  showWindow(false, false);
+  DownloaderModel* model = DownloaderModel::instance();
+  events::sendUserCancelNow(model->analytics(), model->openId());
+  close(IDOK);
+  if (owner_ && IsWindow(owner_)) {
+    // Minimised first: minimising shows a hidden window again, and the owner must stay out
+    // of sight (and off the taskbar) while the installer ends.
+    CloseWindow(owner_);
+    ShowWindow(owner_, SW_HIDE);
+  }
+  events::reportCancelByUser();
+  PostQuitMessage(0);
+}
+
+void DownloaderBox::onStay(toolkit::TNotifyUI&) { close(IDCANCEL); }
+
+void DownloaderBox::onFinalMessage(HWND window) {
+  if (g_current == this) g_current = nullptr;
+  if (owner_ && IsWindow(owner_)) {
+    EnableWindow(owner_, TRUE);
+    // After "Yes" the owner stays hidden: the installer is ending.
+    if (!leaving_) {
+      ShowWindow(owner_, SW_SHOW);
+      SetWindowPos(owner_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+  }
+  WindowImplBase::onFinalMessage(window);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The exit confirmation shown while nothing is installed yet: "Yes" leaves the installer
+// (telemetry first), "No" keeps it. At most one exists; a new request replaces the open one.
+// Window thread only.
+#include <windows.h>
+
+#include "toolkit/window_impl_base.h"
+
+class DownloaderBox : public toolkit::WindowImplBase {
+ public:
+  // Replaces any open exit confirmation, then shows one over owner and disables it.
+  static DownloaderBox* show(HWND owner, int downloadPercent);
+  // The open exit confirmation, or null.
+  static DownloaderBox* current();
+
+  HWND owner() const { return owner_; }
+  int downloadPercent() const { return downloadPercent_; }
+
+ protected:
+  const wchar_t* getWindowClassName() const override { return L"box"; }
+  UINT getClassStyle() const override { return CS_HREDRAW | CS_VREDRAW; }
+  std::wstring getSkinFile() override { return L"downloaderbox.xml"; }
+  void initWindow() override;
+  void onFinalMessage(HWND window) override;
+
+ private:
+  DownloaderBox(HWND owner, int downloadPercent);
+  void onLeave(toolkit::TNotifyUI& msg);
+  void onStay(toolkit::TNotifyUI& msg);
+
+  HWND owner_;
+  int downloadPercent_;
+  bool leaving_ = false;
+};

@@ -1,0 +1,101 @@
+#include "ui/error_boxes.h"
+
+#include "identity/config_imp.h"
+#include "model/downloader_model.h"
+#include "ui/customer_link.h"
+#include "ui/message_box.h"
+
+namespace {
+
+constexpr DWORD kErrorBoxExStyle = WS_EX_TOOLWINDOW;
+
+void setBoxFonts(toolkit::WindowImplBase& box) {
+  box.setDefaultFont(L"微软雅黑", 12);
+  for (int id = 0; id < 4; ++id) box.addFont(id, L"微软雅黑", 12 + 2 * id);
+}
+
+// The customer information document's install error text replaces the layout's message.
+void applyModelDescription(toolkit::WindowImplBase& box) {
+  const std::wstring& text = DownloaderModel::instance()->installErrorText();
+  if (text.empty()) return;
+  if (toolkit::CControlUI* label = box.findControl(L"descriptlabel")) label->setText(text);
+}
+
+template <class Box>
+Box* showOver(Box* box, HWND owner) {
+  if (!box->create(owner, L"", msg::MessageBoxWindow::kStyle, kErrorBoxExStyle, 0, 0, 456, 296)) {
+    delete box;
+    return nullptr;
+  }
+  box->centerWindow();
+  box->showWindow(true, true);
+  return box;
+}
+
+}  // namespace
+
+VelDownloaderErrorBox* VelDownloaderErrorBox::show(HWND owner, std::function<void()> closeAction) {
+  return showOver(new VelDownloaderErrorBox(std::move(closeAction)), owner);
+}
+
+VelDownloaderErrorBox::VelDownloaderErrorBox(std::function<void()> closeAction) : closeAction_(std::move(closeAction)) {
+  addNotify(L"click", L"btnLeft", &VelDownloaderErrorBox::onRetry);
+  addNotify(L"click", L"btnRight", &VelDownloaderErrorBox::onBrowser);
+  addNotify(L"click", L"loadingContactUsBtn", &VelDownloaderErrorBox::onContact);
+}
+
+void VelDownloaderErrorBox::initWindow() {
+  setBoxFonts(*this);
+  applyModelDescription(*this);
+}
+
+void VelDownloaderErrorBox::onRetry(toolkit::TNotifyUI&) {
+  DownloaderModel::instance()->startDownloadPlayer(true);
+  close(IDRETRY);
+}
+
+void VelDownloaderErrorBox::onBrowser(toolkit::TNotifyUI&) {
+  msg::openAddress(ConfigImp::instance().browserDownloadUrl());
+  close(IDOK);
+  PostQuitMessage(0);
+}
+
+void VelDownloaderErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(); }
+
+void VelDownloaderErrorBox::onFinalMessage(HWND window) {
+  // Moved out first: the action may make a new box, and this object is deleted next.
+  std::function<void()> action = std::move(closeAction_);
+  WindowImplBase::onFinalMessage(window);
+  if (action) action();
+}
+
+VelInstallErrorBox* VelInstallErrorBox::show(HWND owner, std::function<void()> closeAction) {
+  return showOver(new VelInstallErrorBox(std::move(closeAction)), owner);
+}
+
+VelInstallErrorBox::VelInstallErrorBox(std::function<void()> closeAction) : closeAction_(std::move(closeAction)) {
+  addNotify(L"click", L"btnLeft", &VelInstallErrorBox::onLeave);
+  addNotify(L"click", L"btnRight", &VelInstallErrorBox::onCloseAndLeave);
+  addNotify(L"click", L"btnSure", &VelInstallErrorBox::onCloseAndLeave);
+  addNotify(L"click", L"loadingContactUsBtn", &VelInstallErrorBox::onContact);
+}
+
+void VelInstallErrorBox::initWindow() {
+  setBoxFonts(*this);
+  applyModelDescription(*this);
+}
+
+void VelInstallErrorBox::onLeave(toolkit::TNotifyUI&) { PostQuitMessage(0); }
+
+void VelInstallErrorBox::onCloseAndLeave(toolkit::TNotifyUI&) {
+  close(IDCANCEL);
+  PostQuitMessage(0);
+}
+
+void VelInstallErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(); }
+
+void VelInstallErrorBox::onFinalMessage(HWND window) {
+  std::function<void()> action = std::move(closeAction_);
+  WindowImplBase::onFinalMessage(window);
+  if (action) action();
+}

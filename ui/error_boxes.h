@@ -1,0 +1,52 @@
+#pragma once
+// The two failure boxes over the main window. Neither disables its owner. Each runs its
+// close action after its last message, so the main window can forget it. Window thread only.
+#include <windows.h>
+
+#include <functional>
+
+#include "toolkit/window_impl_base.h"
+
+// The player download failed: retry (resumes the partial file), download through the web
+// browser (and leave), or contact customer service.
+class VelDownloaderErrorBox : public toolkit::WindowImplBase {
+ public:
+  // Created over owner, centred and shown; null when the window could not be made.
+  static VelDownloaderErrorBox* show(HWND owner, std::function<void()> closeAction);
+
+ protected:
+  const wchar_t* getWindowClassName() const override { return L"downloadErrorBox"; }
+  UINT getClassStyle() const override { return CS_HREDRAW | CS_VREDRAW; }
+  std::wstring getSkinFile() override { return L"downloaderrorbox.xml"; }
+  void initWindow() override;
+  void onFinalMessage(HWND window) override;
+
+ private:
+  explicit VelDownloaderErrorBox(std::function<void()> closeAction);
+  void onRetry(toolkit::TNotifyUI& msg);
+  void onBrowser(toolkit::TNotifyUI& msg);
+  void onContact(toolkit::TNotifyUI& msg);
+
+  std::function<void()> closeAction_;
+};
+
+// The player setup failed: leave, or contact customer service.
+class VelInstallErrorBox : public toolkit::WindowImplBase {
+ public:
+  static VelInstallErrorBox* show(HWND owner, std::function<void()> closeAction);
+
+ protected:
+  const wchar_t* getWindowClassName() const override { return L"VelInstallErrorBox"; }
+  UINT getClassStyle() const override { return CS_HREDRAW | CS_VREDRAW; }
+  std::wstring getSkinFile() override { return L"installbox.xml"; }
+  void initWindow() override;
+  void onFinalMessage(HWND window) override;
+
+ private:
+  explicit VelInstallErrorBox(std::function<void()> closeAction);
+  void onLeave(toolkit::TNotifyUI& msg);
+  void onCloseAndLeave(toolkit::TNotifyUI& msg);
+  void onContact(toolkit::TNotifyUI& msg);
+
+  std::function<void()> closeAction_;
+};
