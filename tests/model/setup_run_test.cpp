@@ -1,6 +1,7 @@
 // The setup run with the stand-in setup: the exact command line, the three outcomes of the
-// wait, the setup's report reaching an endpoint in another process, and running player
-// programs ended before the setup starts.
+// wait, the setup's report reaching an endpoint in another process, running player programs
+// ended before the setup starts, and the model's run reporting on the window thread and
+// stopped at teardown.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "core/main_thread_dispatcher.h"
+#include "core/worker_thread.h"
+#include "identity/config_imp.h"
+#include "model/downloader_model.h"
 #include "model/setup_run.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
@@ -52,6 +57,29 @@ bool running(const std::wstring& name) {
     if (_wcsicmp(entry.szExeFile, name.c_str()) == 0) return true;
   }
   return false;
+}
+
+std::wstring imagePathOf(DWORD processId) {
+  utility::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD size = MAX_PATH * 2;
+  if (!process || !QueryFullProcessImageNameW(process.get(), 0, path, &size)) return std::wstring();
+  return std::wstring(path, size);
+}
+
+// Ends the processes started from exe; true when one was running.
+bool endProcessesOf(const std::wstring& exe) {
+  bool found = false;
+  utility::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    if (_wcsicmp(imagePathOf(entry.th32ProcessID).c_str(), exe.c_str()) != 0) continue;
+    found = true;
+    utility::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (process && TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), 5000);
+  }
+  return found;
 }
 
 class RecordingHandler : public utility::IWindowIPCHandle {
@@ -178,4 +206,69 @@ TEST(SetupRun, RunningPlayerProgramsAreEndedOthersAreNot) {
   EXPECT_EQ(-1, children[2]->waitForExit(500)) << "otherapp.exe keeps running";
   children.clear();
   removeTree(dir);
+}
+
+namespace {
+
+// The model runs the stand-in setup from its install folder, as after a download.
+class SetupRunModelTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { MainThreadDispatcher::createInstance(); }
+  void TearDown() override {
+    DownloaderModel::destroyInstance();
+    ConfigImp::instance().resetForTest();
+  }
+  DownloaderModel* model(const StandinSetup& setup) {
+    ConfigImp::instance().resetForTest();
+    DownloaderModel::destroyInstance();
+    DownloaderModel* m = DownloaderModel::instance();
+    m->initFrom(L"C:\\downloads\\VelPlayer9_ens_12345_x.exe", nullptr);
+    m->setInstallPath(setup.dir);
+    EXPECT_EQ(setup.exe, m->setupFilePath());
+    ModelCallbacks callbacks;
+    callbacks.installFinished = [this](bool setupRan) {
+      reports.push_back(setupRan);
+      reportThreads.push_back(GetCurrentThreadId());
+    };
+    m->setCallbacks(std::move(callbacks));
+    return m;
+  }
+  std::vector<bool> reports;
+  std::vector<DWORD> reportThreads;
+};
+
+}  // namespace
+
+TEST_F(SetupRunModelTest, TheRunReportsTheSetupsEndOnTheWindowThreadWithoutWaiting) {
+  StandinSetup setup(L"result=none\r\ndelay_ms=1000\r\n");
+  DownloaderModel* m = model(setup);
+  DWORD started = GetTickCount();
+  m->startInstallPlayer();
+  EXPECT_LT(GetTickCount() - started, 500u) << "the window thread does not wait for the setup";
+  EXPECT_TRUE(reports.empty());
+  ASSERT_TRUE(pumpUntil([&] { return !reports.empty(); }, 20000));
+  EXPECT_EQ(std::vector<bool>{true}, reports);
+  EXPECT_EQ(GetCurrentThreadId(), reportThreads[0]);
+  EXPECT_NE(0u, m->installStartTick());
+  EXPECT_NE(std::string::npos, setup.recordedLine().find(" -openid=12345 "));
+}
+
+TEST_F(SetupRunModelTest, TeardownStopsTheRunInTimeLeavesTheSetupRunningAndReportsNothing) {
+  StandinSetup setup(L"result=none\r\ndelay_ms=60000\r\n");
+  DownloaderModel* m = model(setup);
+  LogCapture log;
+  long abandonedBefore = WorkerThread::abandonedCount();
+  m->startInstallPlayer();
+  ASSERT_TRUE(pumpUntil([&] { return !setup.recordedLine().empty(); }, 10000)) << "the setup started";
+
+  DWORD started = GetTickCount();
+  m->teardown();
+  EXPECT_LT(GetTickCount() - started, DownloaderModel::kWorkerStopMilliseconds + 500);
+  EXPECT_EQ(abandonedBefore, WorkerThread::abandonedCount()) << "the worker ended, it was not abandoned";
+  EXPECT_FALSE(log.find(L"setup wait stopped").empty());
+  EXPECT_TRUE(log.find(L"setup wait timeout").empty());
+  DownloaderModel::destroyInstance();
+  pumpFor(500);
+  EXPECT_TRUE(reports.empty()) << "nothing is reported after teardown";
+  EXPECT_TRUE(endProcessesOf(setup.exe)) << "the setup was left running";
 }
