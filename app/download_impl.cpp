@@ -1,5 +1,8 @@
 #include "app/download_impl.h"
 
+#include "app/system_checks.h"
+#include "identity/config_imp.h"
+
 #include "model/downloader_model.h"
 #include "model/installer_endpoint.h"
 #include "utility/vel_curl_downloader.h"
@@ -9,11 +12,32 @@
 #include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
 #include "toolkit/toolkit.h"
+#include "ui/main_frame.h"
+#include "ui/message_box.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
 namespace {
 constexpr UINT kSkinArchiveId = 129;
+constexpr UINT kMainIconId = 107;
+constexpr DWORD kMainStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+// Before Vista the window keeps a system menu and a sizing frame.
+constexpr DWORD kMainStyleBeforeVista = kMainStyle | WS_SYSMENU | WS_THICKFRAME;
+
+// Brings a window to the user even when another program has the foreground: restored when
+// minimised, then raised through a topmost round trip.
+void forceForeground(HWND window) {
+  if (IsIconic(window)) SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) {
+    ShowWindow(window, SW_SHOW);
+    return;
+  }
+  SetForegroundWindow(window);
+  BringWindowToTop(window);
+  const UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE;
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}
 // Transfers still running at exit are aborted; this long they may take to notice.
 constexpr DWORD kCurlCleanupLimitMilliseconds = 1500;
 }  // namespace
@@ -54,7 +78,60 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
 
 void DownloadImpl::showMainFrame() {
   VEL_LOG(L"create main");
-  // The main window is built here once it exists; until then there is nothing to show.
+  const system_checks::SystemFacts facts = system_checks::currentFacts();
+  CMainFrame* frame = CMainFrame::current();
+  bool created = false;
+  if (!frame) {
+    frame = new CMainFrame();
+    const DWORD style = system_checks::isVistaOrLater(facts) ? kMainStyle : kMainStyleBeforeVista;
+    if (!frame->create(nullptr, L"", style, 0)) {
+      // Not created: the object is not a window and goes here.
+      VEL_LOG(L"main window not created, error:%d", static_cast<int>(GetLastError()));
+      delete frame;
+      return;
+    }
+    HINSTANCE instance = DownloaderModel::instance()->instanceHandle();
+    if (HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kMainIconId))) {
+      SendMessageW(frame->hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+      SendMessageW(frame->hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+    frame->centerWindow();
+    created = true;
+  }
+  frame->showWindow(true, true);
+  BringWindowToTop(frame->hwnd());
+  forceForeground(frame->hwnd());
+  if (created) frame->refreshAfterShow();
+  runSystemChecks(facts, frame);
+}
+
+void DownloadImpl::runSystemChecks(const system_checks::SystemFacts& facts, CMainFrame* frame) {
+  switch (system_checks::decide(facts, ConfigImp::instance().variant())) {
+    case system_checks::SystemAction::OldSystemBox: {
+      HWND window = frame->hwnd();
+      msg::ButtonSpec sure{lookupTextOrKey("sure"), [window] {
+                             if (auto* main = CMainFrame::current()) {
+                               if (main->hwnd() == window) main->close(1);
+                             }
+                           },
+                           true};
+      msg::showOneButtonBox(window, lookupTextOrKey("MsgBox_error"), lookupTextOrKey("MsgBox_xp"), sure);
+      events::reportCancelOldSystem();
+      break;
+    }
+    case system_checks::SystemAction::SwitchToPlayer4:
+      VEL_LOG(L"32 system!!!");
+      DownloaderModel::instance()->switchToPlayer4();
+      frame->refreshVariant();
+      // Dropped by the reporter: the 4.0 player is now selected.
+      events::reportCancelSystem32();
+      break;
+    case system_checks::SystemAction::Stay32:
+      VEL_LOG(L"32 system!!!");
+      break;
+    case system_checks::SystemAction::None:
+      break;
+  }
 }
 
 int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
@@ -67,7 +144,7 @@ int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
       int code = static_cast<int>(wParam);
       VEL_LOG(L"player install error! %d", code);
       events::reportInstallFailCode(code);
-      // The main window's install-error box is shown here once the window exists.
+      if (CMainFrame* frame = CMainFrame::current()) frame->showInstallErrorBox();
       break;
     }
     case installer_endpoint::kInstallSucceeded: {
@@ -84,10 +161,12 @@ int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
 }
 
 void DownloadImpl::shutdown() {
-  // Hiding the main window joins here with the window that owns it.
+  // Still there when a box ended the message loop without closing it.
+  if (CMainFrame* frame = CMainFrame::current()) {
+    if (frame->hwnd()) frame->showWindow(false, false);
+  }
 
   VelReporter::instance().stop(VelReporter::kStopLimitMilliseconds);
-  // The model's workers, timers and queued tasks are torn down here too once they exist.
   DownloaderModel::instance()->teardown();
   DownloaderModel::destroyInstance();
   // Never under a transfer that is still running: libcurl's clean-up clears the function

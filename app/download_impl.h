@@ -5,7 +5,10 @@
 
 #include <string>
 
+#include "app/system_checks.h"
 #include "utility/window_ipc.h"
+
+class CMainFrame;
 
 class DownloadImpl : public utility::IWindowIPCHandle {
  public:
@@ -15,7 +18,8 @@ class DownloadImpl : public utility::IWindowIPCHandle {
 
   // False only when another copy of the installer is already running.
   bool entrance(HINSTANCE instance, const wchar_t* commandLine);
-  // Creates the main window on first call and brings it to the front.
+  // Creates the main window on first call, brings it to the front on every call and runs
+  // the system checks again.
   void showMainFrame();
   // Window thread: every message that reaches the endpoint. Always 0.
   int onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM lParam) override;
@@ -23,6 +27,8 @@ class DownloadImpl : public utility::IWindowIPCHandle {
   void shutdown();
 
  private:
+  void runSystemChecks(const system_checks::SystemFacts& facts, CMainFrame* frame);
+
   utility::WindowIPC endpoint_;
   bool curlReady_ = false;
 };

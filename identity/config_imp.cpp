@@ -121,6 +121,12 @@ std::wstring ConfigImp::homePage() const {
   return buildconfig::kHomeInternational;
 }
 
+std::wstring ConfigImp::licencePageUrl() const {
+  std::wstring home = isDomestic() ? buildconfig::kHomeDomestic : buildconfig::kHomeInternational;
+  while (!home.empty() && home.back() == L'/') home.pop_back();
+  return home + L"/other/protocol.html";
+}
+
 std::wstring ConfigImp::customerInfoUrl() const {
   return std::wstring(buildconfig::kCdnOrigin) + L"/player_files/en/morvaneex";
 }

@@ -42,6 +42,8 @@ class ConfigImp {
   std::wstring playerFilesBaseUrl(bool resourceHost) const;
   std::wstring setupDownloadUrl(bool resourceHost) const;
   std::wstring homePage() const;
+  // The maker's licence page.
+  std::wstring licencePageUrl() const;
   std::wstring channelCheckUrl() const;
   std::wstring customerInfoUrl() const;
   std::wstring browserDownloadUrl() const;
