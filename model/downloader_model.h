@@ -68,6 +68,11 @@ class DownloaderModel {
   const std::wstring& recommendedInstallPath() const { return recommendedInstallPath_; }
   bool installedPlayerFound() const { return installedPlayerFound_; }
   bool recommendedIsSsd() const { return recommendedIsSsd_; }
+  // Derived with the install path; tests invent one.
+  void setRecommendation(const std::wstring& path, bool isSsd) {
+    recommendedInstallPath_ = path;
+    recommendedIsSsd_ = isSsd;
+  }
   HINSTANCE instanceHandle() const { return instanceHandle_; }
   void setInstanceHandle(HINSTANCE instance) { instanceHandle_ = instance; }
   // Reads a string bundle (StringBundle/String id=... XML) into the bundle map.
