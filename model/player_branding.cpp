@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cwctype>
 #include <memory>
 
 #include <rapidjson/document.h>
@@ -22,7 +21,6 @@ namespace {
 
 constexpr int kDownloadAttempts = 3;
 constexpr DWORD kAttemptPauseMilliseconds = 200;
-constexpr size_t kFileNameLimit = 64;
 
 bool readWholeFile(const std::wstring& path, std::string& bytes) {
   utility::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -65,22 +63,6 @@ bool replaceFileContent(const std::wstring& path, const std::string& bytes) {
     return false;
   }
   return true;
-}
-
-bool isDeviceName(const std::wstring& name) {
-  // The part before the first dot decides ("CON.txt" is the console too).
-  std::wstring base = name.substr(0, name.find(L'.'));
-  while (!base.empty() && base.back() == L' ') base.pop_back();
-  for (wchar_t& c : base) c = static_cast<wchar_t>(std::towupper(c));
-  static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-  for (const wchar_t* device : kDevices) {
-    if (base == device) return true;
-  }
-  if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
-    wchar_t digit = base[3];
-    return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
-  }
-  return false;
 }
 
 bool downloadWithAttempts(SetupRunJob& job, const std::wstring& url, const std::wstring& path) {
@@ -136,26 +118,6 @@ bool writeChannelId(const std::wstring& installPath, const std::wstring& channel
   if (!replaceFileContent(path, std::string(buffer.GetString(), buffer.GetSize()))) return false;
   VEL_LOG(L"write openid sucess. first %s current:%s", channelId.c_str(), previous.c_str());
   return true;
-}
-
-std::wstring safeFileName(const std::wstring& name) {
-  std::wstring safe;
-  for (wchar_t c : name) {
-    bool forbidden = c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'/' || c == L'\\' ||
-                     c == L'|' || c == L'?' || c == L'*';
-    safe += forbidden ? L'_' : c;
-  }
-  // Leading blanks and dots make names Explorer hides or cannot open; trailing ones are
-  // dropped by Windows, so ".." and " " would name the folder itself.
-  while (!safe.empty() && (safe.back() == L'.' || safe.back() == L' ')) safe.pop_back();
-  size_t first = safe.find_first_not_of(L". ");
-  safe = first == std::wstring::npos ? std::wstring() : safe.substr(first);
-  if (safe.size() > kFileNameLimit) {
-    safe.resize(kFileNameLimit);
-    while (!safe.empty() && (safe.back() == L'.' || safe.back() == L' ')) safe.pop_back();
-  }
-  if (isDeviceName(safe)) safe = L"_" + safe;
-  return safe;
 }
 
 void writeDataIni(const std::wstring& dataDir, const Branding& branding) {

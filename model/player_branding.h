@@ -4,6 +4,7 @@
 // the campaign's desktop shortcut.
 #include <string>
 
+#include "model/safe_file_name.h"
 #include "model/service_documents.h"
 
 struct SetupRunJob;
@@ -12,11 +13,6 @@ struct SetupRunJob;
 // the document back pretty-printed, through a temporary file so the old one stays whole
 // until the new one is complete. False when nothing was written.
 bool writeChannelId(const std::wstring& installPath, const std::wstring& channelId);
-
-// A name from the service made safe as a file name inside one folder: no separators, no
-// characters Windows refuses, no trailing dots or blanks, no device name, bounded length.
-// Empty when nothing usable is left.
-std::wstring safeFileName(const std::wstring& name);
 
 // "data.ini" in its key order, each key only under its condition, and the "VelNews" rule.
 void writeDataIni(const std::wstring& dataDir, const Branding& branding);

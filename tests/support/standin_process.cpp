@@ -1,6 +1,8 @@
 // Stand-in for the programs the installer starts (the player's setup, the player, its
 // console): records its command line and exits with a chosen code after a chosen time.
 //   vel_standin_process.exe [--record FILE] [--sleep-ms N] [--exit-code N] [anything else]
+// Started with a command line it cannot be given options in (the player's console, copied
+// as "ovconsole.exe"), it records into "<its own path>.calls" when that file exists.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -17,6 +19,12 @@ int wmain() {
     if (wcscmp(args[i], L"--record") == 0) record = args[++i];
     else if (wcscmp(args[i], L"--sleep-ms") == 0) sleepMs = static_cast<DWORD>(_wtoi(args[++i]));
     else if (wcscmp(args[i], L"--exit-code") == 0) exitCode = _wtoi(args[++i]);
+  }
+  if (record.empty()) {
+    wchar_t self[MAX_PATH * 2] = {};
+    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+    std::wstring calls = std::wstring(self, length) + L".calls";
+    if (length > 0 && GetFileAttributesW(calls.c_str()) != INVALID_FILE_ATTRIBUTES) record = calls;
   }
   if (!record.empty()) {
     const wchar_t* line = GetCommandLineW();
