@@ -12,6 +12,12 @@ const wchar_t kSelfProperty[] = L"VelDispatcher";
 
 const void* applicationOwner() { return &g_applicationOwnerKey; }
 
+const void* newOwnerKey() {
+  // Odd numbers: never the address of an object.
+  static std::atomic<uintptr_t> next{1};
+  return reinterpret_cast<const void*>(next.fetch_add(2));
+}
+
 MainThreadDispatcher* MainThreadDispatcher::instance() { return g_dispatcher.load(std::memory_order_acquire); }
 
 MainThreadDispatcher* MainThreadDispatcher::createInstance() {

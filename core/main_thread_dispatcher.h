@@ -60,6 +60,10 @@ class MainThreadDispatcher {
   std::vector<TickFrame*> tickFrames_;
 };
 
+// A key no owner had before: unlike an object's address it is never reused, so an owner made
+// where a cancelled one lived does not inherit its cancellation.
+const void* newOwnerKey();
+
 // Posts a callable to the window thread under the application-wide owner, which is never cancelled.
 const void* applicationOwner();
 

@@ -27,11 +27,6 @@ namespace {
 DownloaderModel* g_model = nullptr;
 
 // Owner keys for the models' window tasks: small odd numbers, never an object's address.
-const void* nextOwnerKey() {
-  static std::atomic<uintptr_t> next{1};
-  return reinterpret_cast<const void*>(next.fetch_add(2));
-}
-
 // Ticks of the address-wait timer over the whole process.
 int g_addressWaitTicks = 0;
 
@@ -57,7 +52,7 @@ DownloaderModel* DownloaderModel::instance() {
 }
 
 DownloaderModel::DownloaderModel()
-    : ownerKey_(nextOwnerKey()), setupWaitMilliseconds_(SetupRunJob::kSetupWaitMilliseconds) {}
+    : ownerKey_(newOwnerKey()), setupWaitMilliseconds_(SetupRunJob::kSetupWaitMilliseconds) {}
 
 DownloaderModel::~DownloaderModel() { teardown(); }
 

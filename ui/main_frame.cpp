@@ -8,6 +8,11 @@
 #include "core/main_thread_dispatcher.h"
 #include "identity/config_imp.h"
 #include "model/downloader_model.h"
+#include "model/game_files.h"
+#include "model/game_handover.h"
+#include "model/game_install_job.h"
+#include "ui/game_progress_text.h"
+#include "utility/process.h"
 #include "skin/language_table.h"
 #include "telemetry/event_catalogue.h"
 #include "skin/skin_files.h"
@@ -65,11 +70,45 @@ std::wstring licenceText(HINSTANCE instance, const std::wstring& shortCode) {
   return utility::fromUtf8(std::string(static_cast<const char*>(bytes), SizeofResource(instance, resource)));
 }
 
+// The game worker's reports, posted to the window under its owner key: the window withdraws
+// them when it goes, and the job stops calling before that.
+class WindowGameSink : public GameInstallSink {
+ public:
+  WindowGameSink(CMainFrame* frame, const void* ownerKey) : frame_(frame), ownerKey_(ownerKey) {}
+  void gameCounted() override {
+    post([](CMainFrame* frame) { frame->onGameCounted(); });
+  }
+  void downloadProgress(int64_t current, int64_t total) override {
+    post([current, total](CMainFrame* frame) { frame->onGameDownloadProgress(current, total); });
+  }
+  void installWaiting() override {
+    post([](CMainFrame* frame) { frame->onGameInstallWaiting(); });
+  }
+  void finished(const std::wstring& lastPackage) override {
+    post([lastPackage](CMainFrame* frame) { frame->onGamesFinished(lastPackage); });
+  }
+
+ private:
+  template <class F>
+  void post(F function) {
+    CMainFrame* frame = frame_;
+    if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) {
+      dispatcher->post(ownerKey_, makeRunable([frame, function] { function(frame); }));
+    }
+  }
+  CMainFrame* frame_;
+  const void* ownerKey_;
+};
+
 }  // namespace
 
 CMainFrame* CMainFrame::current() { return g_current; }
 
-CMainFrame::CMainFrame() : alive_(std::make_shared<bool>(true)), disks_(&helper::systemDisks()) {
+CMainFrame::CMainFrame()
+    : alive_(std::make_shared<bool>(true)),
+      ownerKey_(newOwnerKey()),
+      gameConsoleWait_(GameInstallJob::kConsoleWaitMilliseconds),
+      disks_(&helper::systemDisks()) {
   g_current = this;
   addNotify(L"click", L"installnowbtn", &CMainFrame::onInstallNow);
   addNotify(L"click", L"userdefinitionBtn", &CMainFrame::onShowPath);
@@ -371,7 +410,47 @@ void CMainFrame::onModelInstallResult(bool ok) {
   finished_ = true;
 }
 
-void CMainFrame::handOverOrInstallGames() { selectPage(kGamePage); }
+void CMainFrame::handOverOrInstallGames() {
+  DownloaderModel* model = DownloaderModel::instance();
+  if (model->games().empty()) return;
+  const GameRecord first = model->games().front();
+  const std::wstring argument = gameHandoverArgument(first);
+  if (!argument.empty()) {
+    model->runPlayer(argument);
+    endMessageLoop();
+    return;
+  }
+  startGamePage(first);
+  if (gameJob_) return;  // started once per run
+  gameIndex_ = 0;
+  gameJob_.reset(new GameInstallJob(std::make_shared<WindowGameSink>(this, ownerKey_)));
+  gameJob_->setConsoleWait(gameConsoleWait_);
+  if (!gameJob_->start(model->installPath(), model->games())) VEL_LOG(L"game worker not started");
+}
+
+void CMainFrame::startGamePage(const GameRecord& first) {
+  selectPage(kGamePage);
+  setText(L"apkinstallprogresslabel", ui::gameCaption(text("progress_downloading_label"), first.displayName));
+  appName_ = first.displayName;
+}
+
+void CMainFrame::onGameDownloadProgress(int64_t current, int64_t total) {
+  const int count = static_cast<int>(DownloaderModel::instance()->games().size());
+  setText(L"apkinstallprogresslabel",
+          ui::gameDownloadLabel(text("progress_downloading_label2"), appName_, gameIndex_, count, current, total));
+  setProgress(L"apkinstallprogressbar", ui::gameDownloadBarValue(ui::gameDownloadPercent(current, total)));
+}
+
+void CMainFrame::onGameInstallWaiting() {
+  setText(L"apkinstallprogresslabel", ui::gameCaption(text("Label_installingapp_waiting"), appName_));
+  gameTimerRunning_ = setTimer(kGameInstallTimerId, kGameInstallTimerMilliseconds);
+}
+
+void CMainFrame::onGamesFinished(const std::wstring& lastPackage) {
+  const std::wstring& installPath = DownloaderModel::instance()->installPath();
+  utility::process::shell(game_files::playerProgram(installPath), game_files::playerArgument(lastPackage), true, false);
+  endMessageLoop();
+}
 
 void CMainFrame::onModelDownloadFailed(int64_t partialSize) {
   if (partialSize != 0) {
@@ -452,6 +531,16 @@ void CMainFrame::endMessageLoop() {
 
 LRESULT CMainFrame::messageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   // The system's close (Alt+F4, the taskbar) asks the same questions as the close button.
+  if (message == WM_TIMER && wParam == kGameInstallTimerId) {
+    const ui::GameInstallCounter::Tick tick = ui::processGameInstallCounter().tick();
+    setProgress(L"apkinstallprogressbar", tick.value);
+    if (tick.stopTimer) {
+      killTimer(kGameInstallTimerId);
+      gameTimerRunning_ = false;
+    }
+    handled = true;
+    return 0;
+  }
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
     toolkit::TNotifyUI msg;
     msg.type = L"click";
@@ -464,11 +553,15 @@ LRESULT CMainFrame::messageHandler(UINT message, WPARAM wParam, LPARAM lParam, b
 }
 
 void CMainFrame::onWindowDestroyed() {
+  if (gameTimerRunning_) killTimer(kGameInstallTimerId);
+  gameTimerRunning_ = false;
+  // Stopped before the tasks are withdrawn: after stop the worker posts nothing more.
+  if (gameJob_) gameJob_->stop(kGameStopMilliseconds);
   tipsTimer_.stop();
   installBarTimer_.stop();
   DownloaderModel::instance()->teardown();
   DownloaderModel::destroyInstance();
-  if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->cancel(this);
+  if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->cancel(ownerKey_);
 }
 
 void CMainFrame::onFinalMessage(HWND window) {

@@ -19,6 +19,8 @@
 namespace helper {
 class DiskSystem;
 }
+class GameInstallJob;
+struct GameRecord;
 class VelDownloaderErrorBox;
 class VelInstallErrorBox;
 
@@ -32,6 +34,10 @@ class CMainFrame : public toolkit::WindowImplBase {
   // Below this many free MiB on the install drive Install is refused, unless a player is
   // already installed there.
   static constexpr double kInstallFreeMiB = 4096.0;
+  // The timer of the game install wait, and how long stopping the game worker may take.
+  static constexpr UINT_PTR kGameInstallTimerId = 800;
+  static constexpr UINT kGameInstallTimerMilliseconds = 500;
+  static constexpr DWORD kGameStopMilliseconds = 1000;
 
   CMainFrame();
   ~CMainFrame() override;
@@ -73,6 +79,18 @@ class CMainFrame : public toolkit::WindowImplBase {
   void onModelDownloadFailed(int64_t partialSize);
   void onModelInstallResult(bool ok);
 
+  // The games after the player: handed to the player, or downloaded and installed here.
+  void handOverOrInstallGames();
+  // The game page for the first game, before its download starts.
+  void startGamePage(const GameRecord& first);
+  // What the game worker reports, on the window thread.
+  void onGameCounted() { ++gameIndex_; }
+  void onGameDownloadProgress(int64_t current, int64_t total);
+  void onGameInstallWaiting();
+  void onGamesFinished(const std::wstring& lastPackage);
+  // Game runs of the console program end after this long (tests shorten it).
+  void setGameConsoleWait(DWORD milliseconds) { gameConsoleWait_ = milliseconds; }
+
  protected:
   const wchar_t* getWindowClassName() const override { return L"cmainframe"; }
   UINT getClassStyle() const override { return kClassStyle; }
@@ -90,7 +108,6 @@ class CMainFrame : public toolkit::WindowImplBase {
   void setText(const wchar_t* control, const std::wstring& text);
   void setVisible(const wchar_t* control, bool visible);
   bool validateBeforeInstall();
-  void handOverOrInstallGames();
   void applyPathChange(const std::wstring& chosen, const ui::PathChange& change);
   void adviseAfterSsdDeclined(const std::wstring& chosen);
   void onModelDownloadPercentShown(int percent);
@@ -121,7 +138,13 @@ class CMainFrame : public toolkit::WindowImplBase {
   int downloadPercent_ = 0;
   DWORD installStartTick_ = 0;
   int64_t downloadedBytes_ = 0;
+  // Withdraws this window's queued tasks when it goes; never the key of another window.
+  const void* ownerKey_;
   std::wstring appName_;
+  int gameIndex_ = 0;
+  bool gameTimerRunning_ = false;
+  DWORD gameConsoleWait_;
+  std::unique_ptr<GameInstallJob> gameJob_;
   std::wstring languageCode_;
   int page_ = kSetupPage;
   ui::InstallBarAnimation installBar_;

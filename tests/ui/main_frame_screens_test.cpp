@@ -23,6 +23,13 @@ TEST_P(MainFrameScreensTest, EveryPage) {
   frame_->nextTip();
   frame_->onModelDownloadProgress(42, 5 * 1048576 + 1048576 / 4, 12 * 1048576);
   shoot(L"progress");
+  GameRecord game;
+  game.displayName = L"Sky Racer";
+  DownloaderModel::instance()->games() = {game, game};
+  frame_->startGamePage(game);
+  frame_->onGameCounted();
+  frame_->onGameDownloadProgress(12 * 1048576 + 7, 345 * 1048576);
+  shoot(L"game");
   frame_->selectPage(CMainFrame::kFinishPage);
   shoot(L"finish");
 }

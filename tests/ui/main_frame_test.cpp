@@ -364,3 +364,61 @@ TEST_F(MainFrameTest, InstallPathChoicesAndTheirAdvice) {
   EXPECT_FALSE(visible(L"errorpathnoticeui"));
   EXPECT_TRUE(control(L"installnowbtn")->isEnabled());
 }
+
+namespace {
+
+class MainFrameGamesTest : public MainFrameTest {
+ protected:
+  // A player and its console program in the install folder, both recording what they get.
+  void layOutPlayer() {
+    folder_ = dir_ + L"player\\";
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    for (const wchar_t* name : {L"ovplayer.exe", L"ovconsole.exe"}) {
+      ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), (folder_ + name).c_str(), FALSE));
+      writeFile(folder_ + name + L".calls", "");
+    }
+  }
+  std::string calls(const wchar_t* program) { return readFile(folder_ + program + L".calls"); }
+  std::wstring folder_;
+};
+
+}  // namespace
+
+TEST_F(MainFrameGamesTest, TheFirstGameWithAnIdIsHandedToThePlayerAndTheRunEnds) {
+  ASSERT_NE(nullptr, open());
+  layOutPlayer();
+  GameRecord first;
+  first.packageName = L"com.example.first";
+  first.gameId = L"77";
+  GameRecord second;
+  second.packageName = L"com.example.second";
+  second.downloadUrl = L"http://127.0.0.1:1/never.apk";
+  DownloaderModel::instance()->games() = {first, second};
+  frame_->onModelInstallResult(true);
+  EXPECT_TRUE(mainframe::pumpUntilQuit(3000));
+  ASSERT_TRUE(pumpUntil([&] { return !calls(L"ovplayer.exe").empty(); }, 15000));
+  EXPECT_NE(std::string::npos, calls(L"ovplayer.exe").find("apk=|show=true|package=com.example.first|downloadgameid=77"))
+      << calls(L"ovplayer.exe");
+  EXPECT_TRUE(calls(L"ovconsole.exe").empty()) << "nothing is downloaded or installed";
+}
+
+TEST_F(MainFrameGamesTest, AGameToDownloadShowsTheGamePageInstallsItAndStartsThePlayerWithIt) {
+  ASSERT_NE(nullptr, open());
+  layOutPlayer();
+  const int64_t size = 3 * 1048576 + 5;
+  ASSERT_TRUE(standinServeGenerated("/games/b.apk", size));
+  GameRecord game;
+  game.packageName = L"com.example.b";
+  game.displayName = L"Game B";
+  game.downloadUrl = L"http://127.0.0.1:" + std::to_wstring(standinPort()) + L"/games/b.apk";
+  DownloaderModel::instance()->games() = {game};
+  frame_->setGameConsoleWait(10000);
+  frame_->onModelInstallResult(true);
+  EXPECT_EQ(CMainFrame::kGamePage, frame_->currentPage());
+  EXPECT_NE(std::wstring::npos, textOf(L"apkinstallprogresslabel").find(L"Game B"));
+  EXPECT_TRUE(mainframe::pumpUntilQuit(60000));
+  EXPECT_EQ(generatedBytes(0, size), readFile(folder_ + L"Game B.apk"));
+  EXPECT_NE(std::string::npos, calls(L"ovconsole.exe").find("installapk --index 0 --filename \"")) << calls(L"ovconsole.exe");
+  ASSERT_TRUE(pumpUntil([&] { return !calls(L"ovplayer.exe").empty(); }, 15000));
+  EXPECT_NE(std::string::npos, calls(L"ovplayer.exe").find("package=com.example.b")) << calls(L"ovplayer.exe");
+}
