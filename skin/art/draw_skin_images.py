@@ -38,6 +38,7 @@ FIELD_LINE_HOT = (0x5F, 0x6B, 0x78)
 ERROR_LINE = (0xC6, 0x28, 0x28)     # 5.6:1 on white
 PRIMARY_DISABLED = (0xE3, 0xE8, 0xED)  # under #56616D text
 TRACK = (0xEB, 0xF0, 0xF5)
+PANEL = (0xF1, 0xF5, 0xF9)           # the tip panel, under #17171A text
 LOGO_BACK = (0xEA, 0xF3, 0xFB)
 RADIUS = 6
 SAMPLES = 4  # per axis, for smooth edges
@@ -219,6 +220,11 @@ def bar(colour, scale):
     return w, h, render(w, h, [(rounded_rect(0, 0, w, h, 4 * scale), colour)])
 
 
+def panel(scale):
+    s = 20 * scale
+    return s, s, render(s, s, [(rounded_rect(0, 0, s, s, RADIUS * scale), PANEL)])
+
+
 def title_glyph_strip(glyph_layers, scale):
     """Normal, hot, pushed cells of a title-bar button; glyph_layers(left, size, colour)."""
     size = 28 * scale
@@ -316,6 +322,7 @@ def main():
         "btn_primary.png": primary_strip,
         "progress_bg.png": lambda k: bar(TRACK, k),
         "progress_fore.png": lambda k: bar(ACCENT, k),
+        "tip_bg.png": panel,
         "check_box.png": check_strip,
         "common/btn_min.png": lambda k: title_glyph_strip(minimise_glyph, k),
         "common/btn_contact.png": lambda k: title_glyph_strip(contact_glyph, k),
