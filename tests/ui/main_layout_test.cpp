@@ -74,9 +74,13 @@ const Expected kControls[] = {
 
 // The locale's language code for the font record and the licence file.
 std::wstring shortCode(const std::wstring& locale) {
-  if (locale == L"de_DE") return L"de";
-  if (locale == L"ar_IL") return L"ar";
-  if (locale == L"th_TH") return L"th";
+  static const std::pair<const wchar_t*, const wchar_t*> kCodes[] = {
+      {L"zh_CN", L"cn"}, {L"zh_TW", L"tw"}, {L"ko_KR", L"kr"}, {L"vi_VN", L"vn"}, {L"th_TH", L"th"},
+      {L"in_ID", L"id"}, {L"ja_JP", L"jp"}, {L"ru_RU", L"ru"}, {L"pt_PT", L"pt"}, {L"es_ES", L"es"},
+      {L"ar_IL", L"ar"}, {L"tr_TR", L"tr"}, {L"fr_FR", L"fr"}, {L"de_DE", L"de"}, {L"fa_IR", L"fa"}};
+  for (const auto& code : kCodes) {
+    if (locale == code.first) return code.second;
+  }
   return L"en";
 }
 
@@ -317,11 +321,14 @@ TEST_P(MainLayoutTest, EveryPageFitsAndReads) {
   checkScreen(L"finish_logo9");
 }
 
+std::string localeName(const testing::TestParamInfo<const wchar_t*>& info) { return narrow(info.param); }
+
+// Short, long, right-to-left and Thai texts; then every other language of the table.
 INSTANTIATE_TEST_SUITE_P(Languages, MainLayoutTest, testing::Values(L"en_US", L"de_DE", L"ar_IL", L"th_TH"),
-                         [](const testing::TestParamInfo<const wchar_t*>& info) {
-                           std::string name;
-                           for (const wchar_t* c = info.param; *c; ++c) name += static_cast<char>(*c);
-                           return name;
-                         });
+                         localeName);
+INSTANTIATE_TEST_SUITE_P(MoreLanguages, MainLayoutTest,
+                         testing::Values(L"zh_CN", L"zh_TW", L"ko_KR", L"vi_VN", L"in_ID", L"ja_JP", L"ru_RU", L"pt_PT",
+                                         L"es_ES", L"tr_TR", L"fr_FR", L"it_IT", L"fa_IR", L"ms_MY", L"uk_UA"),
+                         localeName);
 
 }  // namespace
