@@ -3,64 +3,14 @@
 // on its background at 4.5:1 or more.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <map>
-
 #include "tests/ui/box_fixture.h"
+#include "tests/ui/text_contrast.h"
 #include "toolkit/label.h"
 #include "ui/downloader_box.h"
 #include "ui/error_boxes.h"
 #include "ui/message_box.h"
 
 namespace {
-
-double luminance(uint32_t rgb) {
-  auto channel = [](uint32_t value) {
-    const double c = value / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel((rgb >> 16) & 0xFF) + 0.7152 * channel((rgb >> 8) & 0xFF) + 0.0722 * channel(rgb & 0xFF);
-}
-
-double contrast(uint32_t a, uint32_t b) {
-  const double la = luminance(a), lb = luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-int distance(uint32_t a, uint32_t b) {
-  int sum = 0;
-  for (int shift : {0, 8, 16}) sum += std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
-  return sum;
-}
-
-// For each visible control with text: the most common colour of its rectangle is taken as
-// its background; the text must contrast with it, and the rendering must show the text.
-void checkTexts(toolkit::WindowImplBase* box, const gallery::Shot& shot) {
-  int checked = 0;
-  box->rootControl()->forEach([&](toolkit::CControlUI* control) {
-    if (!control->isReallyVisible() || control->displayText().empty() || !control->getInterface(L"Label")) return;
-    SCOPED_TRACE(testing::PrintToString(control->name().empty() ? control->text() : control->name()));
-    const RECT r = control->pos();
-    std::map<uint32_t, int> histogram;
-    for (int y = r.top; y < r.bottom; ++y) {
-      for (int x = r.left; x < r.right; ++x) ++histogram[shot.rgb(x, y)];
-    }
-    uint32_t background = 0;
-    int most = 0;
-    for (const auto& entry : histogram) {
-      if (entry.second > most) most = entry.second, background = entry.first;
-    }
-    const uint32_t text = control->textColor() & 0xFFFFFF;
-    EXPECT_GE(contrast(background, text), 4.5) << std::hex << "text " << text << " on " << background;
-    int ink = 0;
-    for (const auto& entry : histogram) {
-      if (distance(entry.first, text) < distance(entry.first, background)) ink += entry.second;
-    }
-    EXPECT_GT(ink, 15) << "the text is not drawn in its colour";
-    ++checked;
-  });
-  EXPECT_GE(checked, 3);
-}
 
 class BoxScreensTest : public boxes::BoxTest, public testing::WithParamInterface<const wchar_t*> {
  protected:
@@ -78,7 +28,7 @@ class BoxScreensTest : public boxes::BoxTest, public testing::WithParamInterface
     const gallery::Shot shot = gallery::capture(box);
     ASSERT_GT(shot.width, 0);
     EXPECT_TRUE(gallery::save(shot, L"box_" + name + L"_" + GetParam() + L".png"));
-    checkTexts(boxes::boxOf(box), shot);
+    EXPECT_GE(contrast::checkTexts(boxes::boxOf(box)->rootControl(), shot), 3);
     DestroyWindow(box);
     gallery::pumpFor(20);
   }
