@@ -170,7 +170,7 @@ void MainFrameTest::shoot(const std::wstring& name) {
   gallery::pumpFor(60);
   const gallery::Shot shot = gallery::capture(frame_->hwnd());
   ASSERT_GT(shot.width, 0);
-  EXPECT_TRUE(gallery::save(shot, L"main_" + name + L"_" + locale_ + L".png"));
+  EXPECT_TRUE(gallery::save(shot, L"mainwindow_" + name + L"_" + locale_ + L".png"));
 }
 
 }  // namespace mainframe

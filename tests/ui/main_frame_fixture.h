@@ -44,7 +44,7 @@ class MainFrameTest : public ::testing::Test {
   bool visible(const wchar_t* name) const;
   int barValue(const wchar_t* name) const;
   void click(const wchar_t* name);
-  // Saved under the build folder as main_<name>_<locale>.png.
+  // Saved under the build folder as mainwindow_<name>_<locale>.png.
   void shoot(const std::wstring& name);
 
   std::wstring dir_;
