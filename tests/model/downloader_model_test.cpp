@@ -185,7 +185,9 @@ TEST(ConfigTables, RegionalChoices) {
     EXPECT_EQ(22u, secret.size()) << region;
     pairs.insert(id + L"|" + secret);
     if (std::wstring(region) == L"cn") cnPair = id + L"|" + secret;
-    if (std::wstring(region) == L"tw") EXPECT_EQ(cnPair, id + L"|" + secret);
+    if (std::wstring(region) == L"tw") {
+      EXPECT_EQ(cnPair, id + L"|" + secret);
+    }
   }
   EXPECT_EQ(14u, pairs.size()) << "cn and tw share one, twelve own, one default for the rest";
 

@@ -125,11 +125,15 @@ TEST(PlayerBranding, TheChannelIdReplacesOnlyAStringMemberThroughATemporaryFile)
     std::wstring dir = makeTempDir(L"channel");
     std::wstring config = dir + L"\\vms\\config\\morvanes.config";
     utility::ufile::makeDir(dir + L"vms\\config\\");
-    if (c.before) ASSERT_TRUE(writeFile(config, c.before));
+    if (c.before) {
+      ASSERT_TRUE(writeFile(config, c.before));
+    }
     LogCapture log;
     EXPECT_EQ(c.written, writeChannelId(dir, L"ch-9"));
     EXPECT_FALSE(log.find(c.logLine).empty());
-    if (c.after) EXPECT_EQ(c.after, readFile(config));
+    if (c.after) {
+      EXPECT_EQ(c.after, readFile(config));
+    }
     EXPECT_FALSE(utility::ufile::exists(config + L".tmp"));
     removeTree(dir);
   }

@@ -221,7 +221,9 @@ TEST_F(MainFrameTest, ProgressValuesFollowTheModel) {
       ASSERT_NE(nullptr, open(L"VelPlayer9_ens_12345_x.exe", c.locale));
     }
     frame_->onModelDownloadProgress(c.percent, c.downloaded, c.total);
-    if (c.amounts) EXPECT_EQ(c.amounts, textOf(L"downloadProgressLabel"));
+    if (c.amounts) {
+      EXPECT_EQ(c.amounts, textOf(L"downloadProgressLabel"));
+    }
     EXPECT_EQ(c.bar, barValue(L"installprogressbar"));
     EXPECT_EQ(c.percent <= 1 ? 1 : c.percent, frame_->downloadPercent());
     const std::wstring phase = textOf(L"loadingprogresslabel");
