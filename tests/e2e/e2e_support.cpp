@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <iterator>
 
 #include "tests/support/standin_http.h"
@@ -365,6 +366,118 @@ bool inOrder(const std::vector<std::string>& have, const std::vector<std::string
     if (next < want.size() && item == want[next]) ++next;
   }
   return next == want.size();
+}
+
+std::wstring flowStepsTable() { return VEL_E2E_FLOW_STEPS; }
+
+std::vector<FlowStep> readFlowSteps(const std::wstring& table) {
+  std::vector<FlowStep> steps;
+  std::string text = readFile(table);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? text.size() : end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    size_t from = 0;
+    for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1) {
+      fields.push_back(line.substr(from, tab - from));
+    }
+    fields.push_back(line.substr(from));
+    if (fields.size() < 4) continue;
+    FlowStep step;
+    step.name = fields[0];
+    size_t comma = fields[1].find(',');
+    if (fields[1] != "-" && comma != std::string::npos) {
+      step.click = true;
+      step.point = {std::atoi(fields[1].c_str()), std::atoi(fields[1].c_str() + comma + 1)};
+    }
+    step.wait = fields[2];
+    step.seconds = static_cast<DWORD>(std::atoi(fields[3].c_str()));
+    steps.push_back(step);
+  }
+  return steps;
+}
+
+bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstring& setupRecord, std::string* why) {
+  auto fail = [&](const std::string& reason) {
+    if (why) *why = reason;
+    return false;
+  };
+  if (step.click) {
+    HWND window = findMainWindow(installer.processId(), step.seconds * 1000);
+    if (!window) return fail("no main window to click");
+    if (!clickAt(window, step.point)) return fail("the click was refused");
+  }
+  const std::string& w = step.wait;
+  std::function<bool()> held;
+  if (w == "window") {
+    held = [&] {
+      HWND shown = findMainWindow(installer.processId(), 0);
+      return shown && IsWindowVisible(shown);
+    };
+  } else if (w.compare(0, 8, "request:") == 0) {
+    held = [&] {
+      for (const RecordedRequest& r : standinRequests()) {
+        if (r.path == w.substr(8)) return true;
+      }
+      return false;
+    };
+  } else if (w.compare(0, 6, "event:") == 0) {
+    held = [&] {
+      std::vector<std::string> keys = collectedEventKeys();
+      return std::find(keys.begin(), keys.end(), w.substr(6)) != keys.end();
+    };
+  } else if (w == "setup") {
+    held = [&] { return !readFile(setupRecord).empty(); };
+  } else if (w == "exit") {
+    held = [&] { return installer.waitForExit(0) != -1; };
+  } else if (w.compare(0, 6, "sleep:") == 0) {
+    pumpFor(static_cast<DWORD>(std::atoi(w.c_str() + 6)));
+    held = [] { return true; };
+  } else {
+    return fail("unknown wait \"" + w + "\"");
+  }
+  return pumpUntil(held, step.seconds * 1000) || fail("\"" + w + "\" did not hold in " + std::to_string(step.seconds) + " s");
+}
+
+bool InstallVerdict::installed() const {
+  static const std::vector<std::string> kRun = {"run_downloader",    "start_downloader", "download_success",
+                                                "download_duration", "install_success",  "downloader_full_duration"};
+  return setupCommandLine.find("-silence -downloader -openid=") != std::string::npos && brandingFiles == 3 &&
+         inOrder(events, kRun);
+}
+
+std::string InstallVerdict::line() const {
+  std::string eventText;
+  for (const std::string& e : events) eventText += (eventText.empty() ? "" : ",") + e;
+  return std::string("verdict: ") + (installed() ? "installed" : "not installed") +
+         " | setup: " + (setupCommandLine.empty() ? std::string("not run") : setupCommandLine) +
+         " | branding files: " + std::to_string(brandingFiles) + " of 3 | events: " +
+         (eventText.empty() ? std::string("none") : eventText);
+}
+
+InstallVerdict judgeInstall(const std::wstring& setupRecord) {
+  InstallVerdict verdict;
+  std::string line = readFile(setupRecord);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  verdict.setupCommandLine = line;
+  // The folder between -path=" and the next quote (it ends in a backslash).
+  const std::string marker = "-path=\"";
+  size_t start = line.find(marker);
+  if (start != std::string::npos) {
+    start += marker.size();
+    size_t end = line.find('"', start);
+    verdict.installFolder = utility::fromUtf8(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (!verdict.installFolder.empty() && verdict.installFolder.back() != L'\\') verdict.installFolder += L'\\';
+    for (const wchar_t* name : {L"data\\launch_1920.jpg", L"data\\launch_1080.jpg", L"data\\Vel Campaign.ico"}) {
+      verdict.brandingFiles += utility::ufile::exists(verdict.installFolder + name) ? 1 : 0;
+    }
+  }
+  verdict.events = collectedEventKeys();
+  return verdict;
 }
 
 const char InstallerFlow::kOpenId[] = "10203";

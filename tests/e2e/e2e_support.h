@@ -87,6 +87,34 @@ std::vector<std::string> analyticsEventNames();
 // True when want appears in have in the same order (other items may come between).
 bool inOrder(const std::vector<std::string>& have, const std::vector<std::string>& want);
 
+// One step of a flow table (tests/e2e/flow_steps.tsv, whose format it describes): a click
+// at a client point of the installer's main window, then a condition to wait for.
+struct FlowStep {
+  std::string name;
+  bool click = false;
+  POINT point = {0, 0};
+  std::string wait;
+  DWORD seconds = 30;
+};
+std::wstring flowStepsTable();  // the table of the normal install flow
+std::vector<FlowStep> readFlowSteps(const std::wstring& table);
+// Clicks and waits as the step says, for installer; setupRecord is where the stand-in setup
+// records its command line. False with the reason when the step did not hold in time.
+bool runFlowStep(const FlowStep& step, testing_support::ChildProcess& installer, const std::wstring& setupRecord,
+                 std::string* why);
+
+// What a finished install left, read from the stand-ins: the setup's recorded command line,
+// the install folder it names, the branding files there, and the events at the collection.
+struct InstallVerdict {
+  std::string setupCommandLine;  // empty: the setup did not run
+  std::wstring installFolder;
+  int brandingFiles = 0;         // of the three: two launch images and the campaign icon
+  std::vector<std::string> events;
+  bool installed() const;        // the setup ran silently, all branding files, the events in order
+  std::string line() const;      // the one-line verdict
+};
+InstallVerdict judgeInstall(const std::wstring& setupRecord);
+
 // The fixture of a flow: a folder of its own, a reset stand-in serving the documents and
 // the padded setup for the campaign VelPlayer9_ens_<kOpenId>_e2e, the stand-in setup's
 // control file, and at the end every process it started or that came from its folders ended

@@ -3,7 +3,10 @@
 // points, and captured from outside with its real pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/standin_http.h"
 
 using namespace e2e;
 using namespace testing_support;
@@ -67,4 +70,39 @@ TEST(HarnessLists, FileListingsShowWhatAppearedAndTheEventOrderIsChecked) {
   EXPECT_TRUE(inOrder(run, {"run_downloader", "download_success"}));
   EXPECT_FALSE(inOrder(run, {"install_success", "run_downloader"}));
   EXPECT_FALSE(inOrder(run, {"install_fail"}));
+}
+
+TEST_F(HarnessFlow, FlowTablesAndTheInstallVerdictAreReadAsWritten) {
+  std::wstring table = dir_ + L"steps.tsv";
+  ASSERT_TRUE(writeFile(table, "# a comment\r\nstart\t-\twindow\t60\r\naccept\t120,340\tsleep:500\t5\r\n"
+                               "broken\t1,2\twindow\r\n\r\ninstall\t 300,410\tsetup\t300\n"));
+  std::vector<FlowStep> steps = readFlowSteps(table);
+  ASSERT_EQ(3u, steps.size());
+  EXPECT_EQ("start", steps[0].name);
+  EXPECT_FALSE(steps[0].click);
+  EXPECT_EQ("window", steps[0].wait);
+  EXPECT_EQ(60u, steps[0].seconds);
+  EXPECT_TRUE(steps[1].click);
+  EXPECT_EQ(120, steps[1].point.x);
+  EXPECT_EQ(340, steps[1].point.y);
+  EXPECT_EQ("install", steps[2].name);
+  EXPECT_EQ(300, steps[2].point.x);
+  EXPECT_EQ(410, steps[2].point.y);
+  EXPECT_FALSE(readFlowSteps(flowStepsTable()).empty()) << "the shipped table reads";
+
+  // The verdict finds the install folder in the setup's command line and the branding there.
+  std::wstring folder = dir_ + L"Vel Player\\";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((folder + L"data").c_str(), nullptr));
+  ASSERT_TRUE(writeFile(folder + L"data\\launch_1920.jpg", "h"));
+  ASSERT_TRUE(writeFile(folder + L"data\\Vel Campaign.ico", "i"));
+  ASSERT_TRUE(writeFile(setupRecord_, "\"" + narrow(folder) + "VelPlayer.exe\" -silence -downloader -openid=10203 -path=\"" +
+                                          narrow(folder) + "\" -lang=en\r\n"));
+  InstallVerdict verdict = judgeInstall(setupRecord_);
+  EXPECT_EQ(folder, verdict.installFolder);
+  EXPECT_EQ(2, verdict.brandingFiles);
+  EXPECT_FALSE(verdict.installed()) << "one launch image and the events are missing";
+  EXPECT_NE(std::string::npos, verdict.line().find("branding files: 2 of 3 | events: none")) << verdict.line();
+  ASSERT_TRUE(writeFile(folder + L"data\\launch_1080.jpg", "v"));
+  EXPECT_EQ(3, judgeInstall(setupRecord_).brandingFiles);
 }
