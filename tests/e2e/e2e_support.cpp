@@ -120,8 +120,9 @@ bool servePaddedSetup(const std::string& packageFile, int64_t size) {
 }
 
 bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& recordFile, const std::wstring& result) {
-  std::string text = "[setup]\r\nrecord=" + utility::toUtf8(recordFile) + "\r\nplayer=" +
-                     utility::toUtf8(binDir() + L"vel_standin_process.exe") + "\r\nresult=" + utility::toUtf8(result) +
+  // A profile file without a byte-order mark is read in the ANSI code page.
+  std::string text = "[setup]\r\nrecord=" + utility::toAnsi(recordFile) + "\r\nplayer=" +
+                     utility::toAnsi(binDir() + L"vel_standin_process.exe") + "\r\nresult=" + utility::toAnsi(result) +
                      "\r\n";
   return writeFile(controlFile, text) && SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", controlFile.c_str());
 }
