@@ -6,6 +6,7 @@
 
 #include "identity/config_imp.h"
 #include "model/downloader_model.h"
+#include "tests/support/test_support.h"
 #include "utility/disk.h"
 
 namespace {
@@ -203,9 +204,10 @@ TEST(ConfigTables, RegionalChoices) {
   config.resetForTest();
 }
 
-// The test tree is built with every origin replaced by the loopback stand-in's.
+// The test tree is built with every origin replaced by the loopback stand-in's (whose port
+// the tree may move: VEL_STANDIN_PORT with VEL_SERVICE_ORIGIN).
 TEST(ConfigTables, EveryAddressUsesTheConfiguredOrigin) {
-  const std::wstring origin = L"http://127.0.0.1:18931/";
+  const std::wstring origin = L"http://127.0.0.1:" + std::to_wstring(testing_support::standinPort()) + L"/";
   ConfigImp& config = ConfigImp::instance();
   for (const wchar_t* region : {L"cn", L"tw", L"en"}) {
     config.resetForTest();

@@ -1,6 +1,8 @@
 // Stand-in for the player's setup. Started with the installer's fixed command line, it
 // records that line, lays out an installed player under the "-path=" folder and reports to
-// the installer's window endpoint, as the control file "standin_setup.ini" beside it says:
+// the installer's window endpoint, as the control file "standin_setup.ini" beside it says
+// (or, when there is none, the file named by the environment variable VEL_STANDIN_SETUP_INI:
+// a copy downloaded by the installer has no control file beside it):
 //   [setup]
 //   record=FILE        where the command line goes (UTF-8, one line)
 //   player=FILE        copied as "ovplayer.exe" and "ovconsole.exe" (optional)
@@ -58,7 +60,12 @@ std::wstring installFolder(const std::wstring& commandLine) {
 int wmain() {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::wstring control = folderOf(self) + L"standin_setup.ini";
+  std::wstring control = folderOf(self) + L"standin_setup.ini";
+  wchar_t named[MAX_PATH] = {};
+  if (GetFileAttributesW(control.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      GetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", named, MAX_PATH) > 0 && named[0]) {
+    control = named;
+  }
   const std::wstring commandLine = GetCommandLineW();
 
   std::wstring record = readSetting(control, L"record", L"");

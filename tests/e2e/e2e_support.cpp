@@ -1,0 +1,526 @@
+#include "tests/e2e/e2e_support.h"
+
+#include <tlhelp32.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBIW_WINDOWS_UTF8
+#include <stb_image_write.h>
+
+#include <rapidjson/document.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <iterator>
+
+#include "tests/support/standin_http.h"
+#include "utility/encoding.h"
+#include "utility/ufile.h"
+#include "utility/unique_handle.h"
+
+using namespace testing_support;
+
+namespace e2e {
+
+namespace {
+
+std::wstring environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH * 2] = {};
+  DWORD n = GetEnvironmentVariableW(name, value, static_cast<DWORD>(std::size(value)));
+  return n > 0 && n < std::size(value) ? std::wstring(value) : std::wstring();
+}
+
+std::string origin() { return "http://127.0.0.1:" + std::to_string(standinPort()); }
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+std::wstring lower(std::wstring text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
+  return text;
+}
+
+std::wstring imagePath(DWORD processId) {
+  utility::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) return std::wstring();
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD size = static_cast<DWORD>(std::size(path));
+  return QueryFullProcessImageNameW(process.get(), 0, path, &size) ? std::wstring(path, size) : std::wstring();
+}
+
+struct ProcessEntry {
+  DWORD id;
+  DWORD parent;
+  std::wstring name;
+};
+
+std::vector<ProcessEntry> snapshot() {
+  std::vector<ProcessEntry> entries;
+  utility::UniqueHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snap) return entries;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snap.get(), &entry); more; more = Process32NextW(snap.get(), &entry)) {
+    entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+  }
+  return entries;
+}
+
+// A value that no drawing leaves in every pixel: alpha 0x5A, which GDI never writes.
+constexpr uint32_t kUntouched = 0x5A123456u;
+
+}  // namespace
+
+std::wstring installerExe() {
+  std::wstring chosen = environment(L"VEL_E2E_INSTALLER");
+  return chosen.empty() ? binDir() + L"VelPlayerInstaller.exe" : chosen;
+}
+
+std::wstring copyAsCampaign(const std::wstring& folder, const std::wstring& campaignName) {
+  std::wstring copy = folder + campaignName + L".exe";
+  return CopyFileW(installerExe().c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
+}
+
+bool serveCampaignDocuments(const std::string& openId) {
+  std::string manifest = readFile(VEL_E2E_CAMPAIGN);
+  if (manifest.empty()) return false;
+  size_t served = 0;
+  size_t start = 0;
+  while (start < manifest.size()) {
+    size_t end = manifest.find('\n', start);
+    std::string line = manifest.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? manifest.size() : end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t tab = line.find('\t');
+    if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+    std::string path = line.substr(0, tab), content = line.substr(tab + 1);
+    replaceAll(path, "OPENID", openId);
+    bool ok = false;
+    if (content.compare(0, 4, "gen:") == 0) {
+      ok = standinServeGenerated(path, std::atoll(content.c_str() + 4));
+    } else {
+      replaceAll(content, "URL", origin());
+      replaceAll(content, "OPENID", openId);
+      ok = standinServe(path, content);
+    }
+    if (!ok) return false;
+    ++served;
+  }
+  return served > 0;
+}
+
+bool servePaddedSetup(const std::string& packageFile, int64_t size) {
+  std::string bytes = readFile(binDir() + L"vel_standin_setup.exe");
+  if (bytes.empty() || static_cast<int64_t>(bytes.size()) >= size) return false;
+  bytes.resize(static_cast<size_t>(size), '\0');
+  return standinServe("/download/package/" + packageFile, bytes) && standinServe("/download/spare/" + packageFile, bytes);
+}
+
+bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& recordFile, const std::wstring& result) {
+  // A profile file without a byte-order mark is read in the ANSI code page.
+  std::string text = "[setup]\r\nrecord=" + utility::toAnsi(recordFile) + "\r\nplayer=" +
+                     utility::toAnsi(binDir() + L"vel_standin_process.exe") + "\r\nresult=" + utility::toAnsi(result) +
+                     "\r\n";
+  return writeFile(controlFile, text) && SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", controlFile.c_str());
+}
+
+std::vector<DWORD> processesNamed(const std::wstring& imageName) {
+  std::vector<DWORD> ids;
+  for (const ProcessEntry& e : snapshot()) {
+    if (lower(e.name) == lower(imageName)) ids.push_back(e.id);
+  }
+  return ids;
+}
+
+std::vector<DWORD> processesToEnd(const std::vector<std::wstring>& folders) {
+  std::vector<ProcessEntry> all = snapshot();
+  std::set<DWORD> chosen{GetCurrentProcessId()};
+  // Descendants: repeated passes, since a child may be listed before its parent.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const ProcessEntry& e : all) {
+      if (!chosen.count(e.id) && chosen.count(e.parent)) grew = chosen.insert(e.id).second || grew;
+    }
+  }
+  // Wine starts its own programs (the desktop, services) from whichever process needs them
+  // first; they belong to the session, not to the test.
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring system = lower(windows) + L"\\";
+  std::vector<DWORD> out;
+  for (const ProcessEntry& e : all) {
+    if (e.id == GetCurrentProcessId()) continue;
+    std::wstring path = lower(imagePath(e.id));
+    if (!path.empty() && path.compare(0, system.size(), system) == 0) continue;
+    bool pick = chosen.count(e.id) > 0;
+    for (const std::wstring& folder : folders) {
+      pick = pick || (!folder.empty() && !path.empty() && path.compare(0, folder.size(), lower(folder)) == 0);
+    }
+    if (pick) out.push_back(e.id);
+  }
+  return out;
+}
+
+size_t endProcesses(const std::vector<DWORD>& ids) {
+  size_t ended = 0;
+  for (DWORD id : ids) {
+    utility::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (!process) continue;
+    if (WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && TerminateProcess(process.get(), 1)) ++ended;
+    WaitForSingleObject(process.get(), 5000);
+  }
+  return ended;
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (search->processId == 0 || owner == search->processId) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> topLevelWindows(DWORD processId) {
+  WindowSearch search{processId, {}};
+  EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND findMainWindow(DWORD processId, DWORD timeoutMilliseconds) {
+  HWND found = nullptr;
+  pumpUntil(
+      [&] {
+        for (HWND window : topLevelWindows(processId)) {
+          wchar_t name[64] = {};
+          GetClassNameW(window, name, 64);
+          if (lstrcmpiW(name, L"cmainframe") == 0) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMilliseconds);
+  return found;
+}
+
+bool clickAt(HWND window, POINT client) {
+  LPARAM at = MAKELPARAM(client.x, client.y);
+  return PostMessageW(window, WM_MOUSEMOVE, 0, at) && PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+         PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+uint32_t Screenshot::rgb(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFFu;
+  const uint8_t* p = &bgra[(static_cast<size_t>(y) * width + x) * 4];
+  return (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
+}
+
+Screenshot captureWindow(HWND window) {
+  Screenshot shot;
+  RECT rect;
+  if (!GetWindowRect(window, &rect) || rect.right <= rect.left || rect.bottom <= rect.top) return shot;
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory && bitmap && bits) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    uint32_t* pixels = static_cast<uint32_t*>(bits);
+    const size_t count = static_cast<size_t>(width) * height;
+    std::fill(pixels, pixels + count, kUntouched);
+    PrintWindow(window, memory, 0);
+    GdiFlush();
+    bool drawn = false;
+    for (size_t i = 0; i < count && !drawn; i += 7) drawn = pixels[i] != kUntouched;
+    bool ok = drawn || BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
+    GdiFlush();
+    if (ok) {
+      shot.width = width;
+      shot.height = height;
+      shot.fromScreen = !drawn;
+      const uint8_t* start = static_cast<const uint8_t*>(bits);
+      shot.bgra.assign(start, start + count * 4);
+    }
+    SelectObject(memory, old);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return shot;
+}
+
+std::wstring screenshotDir() { return VEL_E2E_SCREENS_DIR; }
+
+bool writePng(const Screenshot& shot, const std::wstring& path) {
+  if (shot.empty()) return false;
+  std::vector<uint8_t> rgba(shot.bgra.size());
+  for (size_t i = 0; i + 3 < shot.bgra.size(); i += 4) {
+    rgba[i] = shot.bgra[i + 2];
+    rgba[i + 1] = shot.bgra[i + 1];
+    rgba[i + 2] = shot.bgra[i];
+    rgba[i + 3] = 255;
+  }
+  return stbi_write_png(utility::toUtf8(path).c_str(), shot.width, shot.height, 4, rgba.data(), shot.width * 4) != 0;
+}
+
+std::wstring saveScreenshot(const Screenshot& shot, const std::wstring& fileName) {
+  utility::ufile::makeDir(screenshotDir());
+  const std::wstring path = screenshotDir() + fileName;
+  return writePng(shot, path) ? path : std::wstring();
+}
+
+namespace {
+
+void listInto(const std::wstring& root, const std::wstring& relative, std::map<std::wstring, uint64_t>& out) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((root + relative + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      out[relative + name + L"\\"] = 0;
+      // Links (Wine maps some folders to the host's) are listed, not followed.
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) listInto(root, relative + name + L"\\", out);
+    } else {
+      out[relative + name] = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+}
+
+}  // namespace
+
+std::map<std::wstring, uint64_t> listFiles(const std::wstring& root) {
+  std::map<std::wstring, uint64_t> files;
+  std::wstring base = root;
+  if (!base.empty() && base.back() != L'\\') base += L'\\';
+  listInto(base, L"", files);
+  return files;
+}
+
+std::vector<std::wstring> addedFiles(const std::map<std::wstring, uint64_t>& before,
+                                     const std::map<std::wstring, uint64_t>& after) {
+  std::vector<std::wstring> added;
+  for (const auto& entry : after) {
+    if (!before.count(entry.first)) added.push_back(entry.first);
+  }
+  return added;
+}
+
+std::wstring systemDriveRoot() {
+  std::wstring drive = environment(L"SystemDrive");
+  return (drive.empty() ? std::wstring(L"C:") : drive) + L"\\";
+}
+
+std::vector<std::string> collectedEventKeys() {
+  std::vector<std::string> keys;
+  for (const CollectedBatch& batch : standinCollected()) {
+    if (batch.verdict != "accepted") continue;
+    rapidjson::Document document;
+    document.Parse(batch.body.c_str(), batch.body.size());
+    if (document.HasParseError() || !document.IsArray()) continue;
+    for (const auto& event : document.GetArray()) {
+      if (event.IsObject() && event.HasMember("eventKey") && event["eventKey"].IsString()) {
+        keys.push_back(event["eventKey"].GetString());
+      }
+    }
+  }
+  return keys;
+}
+
+std::vector<std::string> analyticsEventNames() {
+  std::vector<std::string> names;
+  for (const RecordedRequest& request : standinRequests()) {
+    if (request.path != "/mp/collect") continue;
+    rapidjson::Document document;
+    document.Parse(request.body.c_str(), request.body.size());
+    if (document.HasParseError() || !document.IsObject() || !document.HasMember("events") ||
+        !document["events"].IsArray()) {
+      continue;
+    }
+    for (const auto& event : document["events"].GetArray()) {
+      if (event.IsObject() && event.HasMember("name") && event["name"].IsString()) names.push_back(event["name"].GetString());
+    }
+  }
+  return names;
+}
+
+bool inOrder(const std::vector<std::string>& have, const std::vector<std::string>& want) {
+  size_t next = 0;
+  for (const std::string& item : have) {
+    if (next < want.size() && item == want[next]) ++next;
+  }
+  return next == want.size();
+}
+
+std::wstring flowStepsTable() { return VEL_E2E_FLOW_STEPS; }
+
+std::vector<FlowStep> readFlowSteps(const std::wstring& table) {
+  std::vector<FlowStep> steps;
+  std::string text = readFile(table);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? text.size() : end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    size_t from = 0;
+    for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1) {
+      fields.push_back(line.substr(from, tab - from));
+    }
+    fields.push_back(line.substr(from));
+    if (fields.size() < 4) continue;
+    FlowStep step;
+    step.name = fields[0];
+    size_t comma = fields[1].find(',');
+    if (fields[1] != "-" && comma != std::string::npos) {
+      step.click = true;
+      step.point = {std::atoi(fields[1].c_str()), std::atoi(fields[1].c_str() + comma + 1)};
+    }
+    step.wait = fields[2];
+    step.seconds = static_cast<DWORD>(std::atoi(fields[3].c_str()));
+    steps.push_back(step);
+  }
+  return steps;
+}
+
+bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstring& setupRecord, std::string* why) {
+  auto fail = [&](const std::string& reason) {
+    if (why) *why = reason;
+    return false;
+  };
+  if (step.click) {
+    HWND window = findMainWindow(installer.processId(), step.seconds * 1000);
+    if (!window) return fail("no main window to click");
+    if (!clickAt(window, step.point)) return fail("the click was refused");
+  }
+  const std::string& w = step.wait;
+  std::function<bool()> held;
+  if (w == "window") {
+    held = [&] {
+      HWND shown = findMainWindow(installer.processId(), 0);
+      return shown && IsWindowVisible(shown);
+    };
+  } else if (w.compare(0, 8, "request:") == 0) {
+    held = [&] {
+      for (const RecordedRequest& r : standinRequests()) {
+        if (r.path == w.substr(8)) return true;
+      }
+      return false;
+    };
+  } else if (w.compare(0, 6, "event:") == 0) {
+    held = [&] {
+      std::vector<std::string> keys = collectedEventKeys();
+      return std::find(keys.begin(), keys.end(), w.substr(6)) != keys.end();
+    };
+  } else if (w == "setup") {
+    held = [&] { return !readFile(setupRecord).empty(); };
+  } else if (w == "exit") {
+    held = [&] { return installer.waitForExit(0) != -1; };
+  } else if (w.compare(0, 6, "sleep:") == 0) {
+    pumpFor(static_cast<DWORD>(std::atoi(w.c_str() + 6)));
+    held = [] { return true; };
+  } else {
+    return fail("unknown wait \"" + w + "\"");
+  }
+  return pumpUntil(held, step.seconds * 1000) || fail("\"" + w + "\" did not hold in " + std::to_string(step.seconds) + " s");
+}
+
+bool InstallVerdict::installed() const {
+  static const std::vector<std::string> kRun = {"run_downloader",    "start_downloader", "download_success",
+                                                "download_duration", "install_success",  "downloader_full_duration"};
+  return setupCommandLine.find("-silence -downloader -openid=") != std::string::npos && brandingFiles == 3 &&
+         inOrder(events, kRun);
+}
+
+std::string InstallVerdict::line() const {
+  std::string eventText;
+  for (const std::string& e : events) eventText += (eventText.empty() ? "" : ",") + e;
+  return std::string("verdict: ") + (installed() ? "installed" : "not installed") +
+         " | setup: " + (setupCommandLine.empty() ? std::string("not run") : setupCommandLine) +
+         " | branding files: " + std::to_string(brandingFiles) + " of 3 | events: " +
+         (eventText.empty() ? std::string("none") : eventText);
+}
+
+InstallVerdict judgeInstall(const std::wstring& setupRecord) {
+  InstallVerdict verdict;
+  std::string line = readFile(setupRecord);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  verdict.setupCommandLine = line;
+  // The folder between -path=" and the next quote (it ends in a backslash).
+  const std::string marker = "-path=\"";
+  size_t start = line.find(marker);
+  if (start != std::string::npos) {
+    start += marker.size();
+    size_t end = line.find('"', start);
+    verdict.installFolder = utility::fromUtf8(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (!verdict.installFolder.empty() && verdict.installFolder.back() != L'\\') verdict.installFolder += L'\\';
+    for (const wchar_t* name : {L"data\\launch_1920.jpg", L"data\\launch_1080.jpg", L"data\\Vel Campaign.ico"}) {
+      verdict.brandingFiles += utility::ufile::exists(verdict.installFolder + name) ? 1 : 0;
+    }
+  }
+  verdict.events = collectedEventKeys();
+  return verdict;
+}
+
+const char InstallerFlow::kOpenId[] = "10203";
+
+void InstallerFlow::SetUp() {
+  ASSERT_TRUE(resetStandin()) << "the stand-in service does not answer on port " << standinPort();
+  dir_ = makeTempDir(L"e2e");
+  ASSERT_FALSE(dir_.empty());
+  watchFolder(dir_);
+  ASSERT_TRUE(serveCampaignDocuments(kOpenId));
+  ASSERT_TRUE(servePaddedSetup("VelPlayer9.0.exe"));
+  setupRecord_ = dir_ + L"setup_command_line.txt";
+  ASSERT_TRUE(configureStandinSetup(dir_ + L"standin_setup.ini", setupRecord_));
+}
+
+void InstallerFlow::TearDown() {
+  for (auto& child : started_) child->kill();
+  started_.clear();
+  endProcesses(processesToEnd(watched_));
+  SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", nullptr);
+  if (!dir_.empty()) removeTree(dir_);
+}
+
+std::wstring InstallerFlow::campaignCopy(const std::wstring& name) { return copyAsCampaign(dir_, name); }
+
+ChildProcess* InstallerFlow::start(const std::wstring& exe, const std::wstring& arguments) {
+  auto child = std::make_unique<ChildProcess>();
+  if (!child->start(exe, arguments)) return nullptr;
+  started_.push_back(std::move(child));
+  return started_.back().get();
+}
+
+bool InstallerFlow::shoot(HWND window, const std::wstring& step) {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::wstring name = info ? utility::fromUtf8(info->name()) : std::wstring(L"e2e");
+  return !saveScreenshot(captureWindow(window), name + L"_" + step + L".png").empty();
+}
+
+}  // namespace e2e

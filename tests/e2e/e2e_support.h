@@ -1,0 +1,145 @@
+#pragma once
+// The end-to-end harness: runs the real installer executable under Wine against the
+// stand-in service and judges it from outside, through what a user or the machine would see
+// (windows, pixels, files, the requests and events at the stand-in), never through hooks
+// inside the program.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+namespace e2e {
+
+// The installer under test: $VEL_E2E_INSTALLER when set, else the one built beside the tests.
+std::wstring installerExe();
+
+// Copies the installer into folder under a campaign copy's file name (".exe" added), the
+// way a campaign hands it out: "<variant>_<region>_<openid>_<ad id>" or with a game
+// "<variant>_<region>_<package>_<openid>_<ad id>". Returns the copy's path, empty on failure.
+std::wstring copyAsCampaign(const std::wstring& folder, const std::wstring& campaignName);
+
+// Serves the complete set of service documents (tests/e2e/campaign.tsv) for openId.
+bool serveCampaignDocuments(const std::string& openId);
+// Serves the stand-in setup at both package addresses of a variant ("VelPlayer9.0.exe"),
+// padded past the 10 MiB a downloaded setup must exceed. The padding follows the program,
+// which Windows does not read, so it still runs as the stand-in setup.
+bool servePaddedSetup(const std::string& packageFile, int64_t size = 11 * 1024 * 1024);
+// Writes the stand-in setup's control file (see tests/support/standin_setup.cpp) and points
+// VEL_STANDIN_SETUP_INI at it, which the installer's children inherit.
+bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& recordFile,
+                           const std::wstring& result = L"success");
+
+// Processes of this Wine session whose image file name is name (case-insensitive).
+std::vector<DWORD> processesNamed(const std::wstring& imageName);
+// Every process of the session whose image lies under one of folders, and every descendant
+// of this process; the harness itself and Wine's own programs (under the Windows folder)
+// excluded.
+std::vector<DWORD> processesToEnd(const std::vector<std::wstring>& folders);
+// Terminates them and waits for each a little; returns how many were ended.
+size_t endProcesses(const std::vector<DWORD>& ids);
+
+// The installer's top-level window: class "cmainframe", owned by processId (0: any process).
+HWND findMainWindow(DWORD processId, DWORD timeoutMilliseconds);
+// The top-level windows of a process, visible or not.
+std::vector<HWND> topLevelWindows(DWORD processId);
+// A click at a client point, posted as a user's mouse would send it: a move, the left
+// button down, then up. False when the window refused a message (gone).
+bool clickAt(HWND window, POINT client);
+
+// A window's picture taken from outside the process: PrintWindow, and where that draws
+// nothing (another process's window under Wine) the window's rectangle of the screen.
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> bgra;          // top-down rows
+  bool fromScreen = false;            // PrintWindow drew nothing; the screen's pixels
+  uint32_t rgb(int x, int y) const;   // 0xRRGGBB; 0xFFFFFFFF outside
+  bool empty() const { return width == 0 || height == 0; }
+};
+Screenshot captureWindow(HWND window);
+// Saved as a PNG at path; false on failure.
+bool writePng(const Screenshot& shot, const std::wstring& path);
+// Saved as a PNG under the build tree's e2e screenshot folder; returns the file's path
+// (as Wine sees it), empty on failure.
+std::wstring saveScreenshot(const Screenshot& shot, const std::wstring& fileName);
+std::wstring screenshotDir();
+
+// The files under root (relative paths, folders end in "\"), with their sizes.
+std::map<std::wstring, uint64_t> listFiles(const std::wstring& root);
+// What appeared between two listings.
+std::vector<std::wstring> addedFiles(const std::map<std::wstring, uint64_t>& before,
+                                     const std::map<std::wstring, uint64_t>& after);
+// The Wine prefix's C: drive root, e.g. "C:\".
+std::wstring systemDriveRoot();
+
+// The events that reached the stand-in, in arrival order: the "eventKey" of every event of
+// every accepted batch at the collection service, and the event names at the analytics one.
+std::vector<std::string> collectedEventKeys();
+std::vector<std::string> analyticsEventNames();
+// True when want appears in have in the same order (other items may come between).
+bool inOrder(const std::vector<std::string>& have, const std::vector<std::string>& want);
+
+// One step of a flow table (tests/e2e/flow_steps.tsv, whose format it describes): a click
+// at a client point of the installer's main window, then a condition to wait for.
+struct FlowStep {
+  std::string name;
+  bool click = false;
+  POINT point = {0, 0};
+  std::string wait;
+  DWORD seconds = 30;
+};
+std::wstring flowStepsTable();  // the table of the normal install flow
+std::vector<FlowStep> readFlowSteps(const std::wstring& table);
+// Clicks and waits as the step says, for installer; setupRecord is where the stand-in setup
+// records its command line. False with the reason when the step did not hold in time.
+bool runFlowStep(const FlowStep& step, testing_support::ChildProcess& installer, const std::wstring& setupRecord,
+                 std::string* why);
+
+// What a finished install left, read from the stand-ins: the setup's recorded command line,
+// the install folder it names, the branding files there, and the events at the collection.
+struct InstallVerdict {
+  std::string setupCommandLine;  // empty: the setup did not run
+  std::wstring installFolder;
+  int brandingFiles = 0;         // of the three: two launch images and the campaign icon
+  std::vector<std::string> events;
+  bool installed() const;        // the setup ran silently, all branding files, the events in order
+  std::string line() const;      // the one-line verdict
+};
+InstallVerdict judgeInstall(const std::wstring& setupRecord);
+
+// The fixture of a flow: a folder of its own, a reset stand-in serving the documents and
+// the padded setup for the campaign VelPlayer9_ens_<kOpenId>_e2e, the stand-in setup's
+// control file, and at the end every process it started or that came from its folders ended
+// (also when the test failed) and the folder removed.
+class InstallerFlow : public ::testing::Test {
+ protected:
+  static const char kOpenId[];
+  void SetUp() override;
+  void TearDown() override;
+
+  // The campaign copy in the test's folder.
+  std::wstring campaignCopy(const std::wstring& name = L"VelPlayer9_ens_10203_e2e");
+  // Starts exe (with arguments) and keeps it, to be ended at tear-down; nullptr on failure.
+  testing_support::ChildProcess* start(const std::wstring& exe, const std::wstring& arguments = L"");
+  // Folders whose processes tear-down ends too (the install folder, say).
+  void watchFolder(const std::wstring& folder) { watched_.push_back(folder); }
+  // Takes and saves a screenshot named "<test>_<step>.png"; false when none could be taken.
+  bool shoot(HWND window, const std::wstring& step);
+
+  std::wstring dir_;           // the test's own folder, ending in "\"
+  std::wstring setupRecord_;   // where the stand-in setup records its command line
+
+ private:
+  std::vector<std::unique_ptr<testing_support::ChildProcess>> started_;
+  std::vector<std::wstring> watched_;
+};
+
+}  // namespace e2e

@@ -1,0 +1,55 @@
+// Drives the installer through a flow from outside, as scripts/demo --auto does: starts it,
+// runs the steps of a table (tests/e2e/flow_steps.tsv: a click at a client point of its
+// main window, then a condition to wait for), saves a screenshot after every step, and ends
+// with one verdict line from what the stand-ins recorded.
+//   vel_e2e_flow_driver.exe INSTALLER STEPS SHOTS_FOLDER SETUP_RECORD
+// Exit code 0 when every step held and the verdict is "installed", 1 otherwise.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+#include "utility/encoding.h"
+#include "utility/ufile.h"
+
+using namespace e2e;
+using namespace testing_support;
+
+int wmain() {
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!args || count < 5) {
+    std::fprintf(stderr, "usage: vel_e2e_flow_driver INSTALLER STEPS SHOTS_FOLDER SETUP_RECORD\n");
+    return 2;
+  }
+  const std::wstring installer = args[1], table = args[2], record = args[4];
+  std::wstring shots = args[3];
+  LocalFree(args);
+  if (!shots.empty() && shots.back() != L'\\') shots += L'\\';
+  utility::ufile::makeDir(shots);
+
+  std::vector<FlowStep> steps = readFlowSteps(table);
+  ChildProcess child;
+  if (!child.start(installer, L"")) {
+    std::printf("verdict: not started (error %lu)\n", GetLastError());
+    return 1;
+  }
+  bool allHeld = !steps.empty();
+  for (size_t i = 0; i < steps.size() && allHeld; ++i) {
+    std::string why;
+    allHeld = runFlowStep(steps[i], child, record, &why);
+    HWND window = findMainWindow(child.processId(), 0);
+    std::wstring file = (i + 1 < 10 ? L"0" : L"") + std::to_wstring(i + 1) + L"_" + utility::fromUtf8(steps[i].name) + L".png";
+    bool shot = window && writePng(captureWindow(window), shots + file);
+    std::printf("step %s: %s%s\n", steps[i].name.c_str(), allHeld ? "held" : why.c_str(),
+                shot ? "" : " (no window to capture)");
+    std::fflush(stdout);
+  }
+  InstallVerdict verdict = judgeInstall(record);
+  std::printf("%s\n", verdict.line().c_str());
+  child.kill();
+  return allHeld && verdict.installed() ? 0 : 1;
+}
