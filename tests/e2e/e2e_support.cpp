@@ -447,7 +447,18 @@ bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstri
   } else {
     return fail("unknown wait \"" + w + "\"");
   }
-  return pumpUntil(held, step.seconds * 1000) || fail("\"" + w + "\" did not hold in " + std::to_string(step.seconds) + " s");
+  // A click step's page may come a moment after the wait began (the finish page follows the
+  // setup's report once its process has ended): the click is repeated until the wait holds.
+  DWORD lastClick = GetTickCount();
+  auto heldOrClickAgain = [&] {
+    if (held()) return true;
+    if (step.click && GetTickCount() - lastClick >= 3000) {
+      if (HWND window = findMainWindow(installer.processId(), 0)) clickAt(window, step.point);
+      lastClick = GetTickCount();
+    }
+    return false;
+  };
+  return pumpUntil(heldOrClickAgain, step.seconds * 1000) || fail("\"" + w + "\" did not hold in " + std::to_string(step.seconds) + " s");
 }
 
 bool InstallVerdict::installed() const {

@@ -26,10 +26,10 @@ TEST_F(InstallFlow, ANormalInstallClickedThroughInstallsBrandsAndReports) {
   EXPECT_TRUE(verdict.installed()) << verdict.line();
   EXPECT_NE(std::string::npos, verdict.setupCommandLine.find("-openid=" + std::string(kOpenId)));
 
-  // The player the setup laid out is new on the disk.
-  bool player = false;
-  for (const std::wstring& added : addedFiles(before, listFiles(drive))) {
-    player = player || _wcsicmp((drive + added).c_str(), (verdict.installFolder + L"ovplayer.exe").c_str()) == 0;
+  // The player the setup laid out is on the disk, and was not before the run.
+  const std::wstring player = verdict.installFolder + L"ovplayer.exe";
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(player.c_str())) << utility::toUtf8(player);
+  for (const auto& existing : before) {
+    EXPECT_NE(0, _wcsicmp((drive + existing.first).c_str(), player.c_str())) << "there before the run";
   }
-  EXPECT_TRUE(player);
 }
