@@ -200,8 +200,7 @@ void CMainFrame::refreshSetupState() {
   if (toolkit::CControlUI* install = findControl(L"installnowbtn")) {
     install->setEnabled(valid && licence && licence->isSelected());
   }
-  toolkit::CControlUI* define = findControl(L"userdefinitionBtn");
-  showPathUI(define && !define->isVisible());
+  showPathUI(pathRowShown_);
   if (auto* pathEdit = static_cast<toolkit::CEditUI*>(edit ? edit->getInterface(L"Edit") : nullptr)) {
     pathEdit->setNormalImage(valid ? kEditImages[0] : kErrorEditImage);
     pathEdit->setHotImage(valid ? kEditImages[1] : kErrorEditImage);
@@ -210,6 +209,7 @@ void CMainFrame::refreshSetupState() {
 }
 
 void CMainFrame::showPathUI(bool show) {
+  pathRowShown_ = show;
   setVisible(L"userdefinitionsui", show);
   setVisible(L"userdefinitionLayout", !show);
   setVisible(L"backLayout", show);
@@ -222,8 +222,7 @@ void CMainFrame::selectPage(int index) {
     layout->selectItem(index);
   }
   page_ = index;
-  toolkit::CControlUI* define = findControl(L"userdefinitionBtn");
-  showPathUI(define && !define->isVisible());
+  showPathUI(pathRowShown_);
 }
 
 // ---- Install path -------------------------------------------------------------------------

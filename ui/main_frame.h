@@ -147,6 +147,9 @@ class CMainFrame : public toolkit::WindowImplBase {
   std::unique_ptr<GameInstallJob> gameJob_;
   std::wstring languageCode_;
   int page_ = kSetupPage;
+  // The path row's mode, re-applied by every refresh: the "Setup path" link's row is hidden
+  // exactly while the path row shows.
+  bool pathRowShown_ = false;
   ui::InstallBarAnimation installBar_;
   DispatchTimer tipsTimer_;
   DispatchTimer installBarTimer_;

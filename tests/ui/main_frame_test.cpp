@@ -299,6 +299,7 @@ TEST_F(MainFrameTest, InstallPathChoicesAndTheirAdvice) {
   InventedDisks disks({{L"C:\\", 200000, true}, {L"D:\\", 200000, false}, {L"E:\\", 100, false}});
   ASSERT_NE(nullptr, open());
   frame_->setDiskSystem(&disks);
+  frame_->showPathUI(true);
   DownloaderModel* model = DownloaderModel::instance();
   struct Case {
     const wchar_t* chosen;
@@ -365,6 +366,8 @@ TEST_F(MainFrameTest, InstallPathChoicesAndTheirAdvice) {
   frame_->setInstallPath(L"C:\\Games");
   EXPECT_FALSE(visible(L"errorpathnoticeui"));
   EXPECT_TRUE(control(L"installnowbtn")->isEnabled());
+  EXPECT_TRUE(visible(L"userdefinitionsui")) << "the path row stays open through every change";
+  EXPECT_FALSE(visible(L"userdefinitionLayout"));
 }
 
 namespace {
