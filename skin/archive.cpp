@@ -46,11 +46,21 @@ SRes memorySeek(ISeekInStreamPtr p, Int64* position, ESzSeek origin) {
   return SZ_OK;
 }
 
-}  // namespace
-
-UnpackResult unpackArchive(const void* data, size_t size, const ArchiveEntryHandler& onEntry) {
+void initCrcTable() {
   static std::once_flag crcTable;
   std::call_once(crcTable, [] { CrcGenerateTable(); });
+}
+
+}  // namespace
+
+uint32_t archiveCrc(const void* data, size_t size) {
+  initCrcTable();
+  return CrcCalc(data, size);
+}
+
+UnpackResult unpackArchive(const void* data, size_t size, const ArchiveEntryHandler& onEntry,
+                           const ArchiveEntryFilter& wanted) {
+  initCrcTable();
   if (!data || size == 0) return UnpackResult::NotAnArchive;
 
   MemoryInStream memory = {{memoryRead, memorySeek}, static_cast<const Byte*>(data), size, 0};
@@ -88,6 +98,11 @@ UnpackResult unpackArchive(const void* data, size_t size, const ArchiveEntryHand
     while (!path.empty() && path.back() == L'\0') path.pop_back();
 
     bool isDirectory = SzArEx_IsDir(&archive, i);
+    if (!isDirectory && wanted &&
+        !wanted(path, SzArEx_GetFileSize(&archive, i), SzBitWithVals_Check(&archive.CRCs, i) != 0,
+                archive.CRCs.Vals ? archive.CRCs.Vals[i] : 0)) {
+      continue;
+    }
     const unsigned char* bytes = nullptr;
     size_t length = 0;
     if (!isDirectory) {

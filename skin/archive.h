@@ -19,7 +19,16 @@ enum class UnpackResult {
   Stopped,       // the handler asked to stop
 };
 
-UnpackResult unpackArchive(const void* data, size_t size, const ArchiveEntryHandler& onEntry);
+// Asked before a file entry is decoded: false skips it (its handler is not called, and in an
+// archive of one entry per block nothing of it is decoded). size is the unpacked size, crc
+// the stored CRC when hasCrc.
+using ArchiveEntryFilter = std::function<bool(const std::wstring& path, uint64_t size, bool hasCrc, uint32_t crc)>;
+
+UnpackResult unpackArchive(const void* data, size_t size, const ArchiveEntryHandler& onEntry,
+                           const ArchiveEntryFilter& wanted = nullptr);
+
+// The CRC-32 the archive stores for its entries.
+uint32_t archiveCrc(const void* data, size_t size);
 
 // The bytes of a resource of the executable (or of module), or false when it is missing or empty.
 bool findResourceBytes(HMODULE module, UINT id, const wchar_t* type, const void** data, size_t* size);

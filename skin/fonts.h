@@ -10,8 +10,9 @@ namespace skin {
 
 // The user's fonts folder: application data + "\veldownloader_en\fonts\".
 std::wstring fontsFolder();
-// Writes every entry below folder, replacing existing files. Returns the files written;
-// a damaged entry, a file that cannot be opened or a failed write stops it.
+// Writes every entry below folder, replacing existing files, except a file already there with
+// the entry's size and CRC, which is kept as it is. Returns the files written or kept; a
+// damaged entry, a file that cannot be opened or a failed write stops it.
 size_t unpackFontArchive(const void* data, size_t size, const std::wstring& folder);
 
 }  // namespace skin

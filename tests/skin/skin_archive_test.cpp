@@ -168,6 +168,18 @@ TEST(Fonts, ArchiveIsUnpackedOverExistingFilesAndTheRecordsFontAdded) {
   writeFile(folder + L"Roboto-Regular.otf", "stale");
   std::wstring scratch = makeTempDir(L"fonts");
   EXPECT_EQ(7u, skin::unpackFontArchive(fonts.data(), fonts.size(), scratch));
+  // A second start keeps what is current and writes again only what differs.
+  const std::wstring kept = scratch + L"NotoSans-Regular.otf", damaged = scratch + L"NanumGothic.otf";
+  std::string damagedBytes = readFile(damaged);
+  const std::string original = damagedBytes;
+  damagedBytes[damagedBytes.size() / 2] ^= 0x5A;
+  ASSERT_TRUE(writeFile(damaged, damagedBytes));
+  HANDLE keptFile = CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, keptFile);
+  EXPECT_EQ(7u, skin::unpackFontArchive(fonts.data(), fonts.size(), scratch))
+      << "a current font open without write sharing is kept, not rewritten";
+  CloseHandle(keptFile);
+  EXPECT_EQ(original, readFile(damaged)) << "a changed font is written again";
 
   std::vector<std::wstring> lines;
   g_lines = &lines;
