@@ -3,6 +3,7 @@
 // Prints MiB/s of each, the chain's overhead, and the progress tasks per second that
 // reached the window thread. Driven by tests/bench/setup_download_benchmark.sh.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -64,14 +65,39 @@ double median(std::vector<double> values) {
 
 }  // namespace
 
+// One chain download in a process of its own: its peak working set and the CPU time it took
+// per MiB (user and kernel time of this process; Wine's server is not counted).
+int measureOnce(const std::wstring& url, double mib) {
+  std::wstring folder = testing_support::makeTempDir(L"setupbench");
+  int tasks = 0;
+  double seconds = chainSeconds(url, folder + L"player\\", &tasks);
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof(memory);
+  GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto toSeconds = [](const FILETIME& t) {
+    return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  testing_support::removeTree(folder);
+  if (seconds <= 0) {
+    std::fprintf(stderr, "the download failed\n");
+    return 1;
+  }
+  std::printf("model chain, WinInet, one run: %.1f MiB/s, peak working set %.1f MiB, CPU %.1f ms per MiB\n",
+              mib / seconds, memory.PeakWorkingSetSize / 1048576.0, (toSeconds(user) + toSeconds(kernel)) * 1000.0 / mib);
+  return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: setup_download_benchmark URL MEBIBYTES\n");
+    std::fprintf(stderr, "usage: setup_download_benchmark URL MEBIBYTES [--once]\n");
     return 2;
   }
   std::wstring url = argv[1];
   double mib = _wtof(argv[2]);
   MainThreadDispatcher::createInstance();
+  if (argc > 3 && std::wstring(argv[3]) == L"--once") return measureOnce(url, mib);
   std::wstring folder = testing_support::makeTempDir(L"setupbench");
   std::vector<double> bare, chain;
   std::vector<double> taskRates;

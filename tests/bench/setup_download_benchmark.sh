@@ -12,3 +12,15 @@ python3 "$root/tests/standin/service.py" start --port "$port" --state "$state" >
 mib=$(python3 -c "print($size / 1048576.0)")
 "$root/scripts/wine-session" "$root/scripts/wine-run" "$root/build/x64/bin/setup_download_benchmark.exe" \
   "http://127.0.0.1:$port/gen/$size" "$mib" | tr -d '\r'
+# One chain download in a process of its own (peak working set, CPU per MiB), and the host's
+# curl on the same file for comparison.
+"$root/scripts/wine-session" "$root/scripts/wine-run" "$root/build/x64/bin/setup_download_benchmark.exe" \
+  "http://127.0.0.1:$port/gen/$size" "$mib" --once | tr -d '\r'
+python3 - "http://127.0.0.1:$port/gen/$size" "$mib" <<'PY'
+import resource, subprocess, sys
+url, mib = sys.argv[1], float(sys.argv[2])
+subprocess.run(["curl", "-s", "-o", "/dev/null", url], check=True)
+usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+print("host curl, one run: peak resident %.1f MiB, CPU %.1f ms per MiB" %
+      (usage.ru_maxrss / 1024.0, (usage.ru_utime + usage.ru_stime) * 1000.0 / mib))
+PY
