@@ -327,6 +327,7 @@ bool CMainFrame::validateBeforeInstall() {
 
 void CMainFrame::onInstallNow(toolkit::TNotifyUI&) {
   if (!validateBeforeInstall()) return;
+  VEL_LOG(L"install now: %s", DownloaderModel::instance()->installPath().c_str());
   installStarted_ = true;
   selectPage(kProgressPage);
   setVisible(L"languageCombo", false);
@@ -405,6 +406,7 @@ void CMainFrame::onModelInstallResult(bool ok) {
     return;
   }
   if (installErrorBox_) return;
+  VEL_LOG(L"install finished, finish page");
   selectPage(kFinishPage);
   finished_ = true;
 }

@@ -223,7 +223,7 @@ TEST_F(SetupDownloadTest, ProgressIsPacedToOneCallASecondOnEachStack) {
   ASSERT_TRUE(arm(genPath(size), "fault=trickle&bytes=32768&delay_ms=80", 1));
   ASSERT_TRUE(download.run(path_, genUrl(size), genUrl(size), false).success);
   ASSERT_GE(bytes.size(), 2u);
-  for (size_t i = 1; i < bytes.size(); ++i) EXPECT_GE(bytes[i].tick - bytes[i - 1].tick, 990u);
+  for (size_t i = 1; i < bytes.size(); ++i) EXPECT_GE(bytes[i].tick - bytes[i - 1].tick, 900u);
   EXPECT_EQ(size, bytes.back().total);
 
   // Then curl: both WinInet routes refused, the main address trickles (and is then too
@@ -235,7 +235,9 @@ TEST_F(SetupDownloadTest, ProgressIsPacedToOneCallASecondOnEachStack) {
   ASSERT_TRUE(arm(genPath(size), "fault=status&code=404", 1));
   download.run(path_, genUrl(size), genUrl(size), false);
   ASSERT_GE(percents.size(), 2u);
-  for (size_t i = 1; i < percents.size(); ++i) EXPECT_GE(percents[i] - percents[i - 1], 990u);
+  // The tick is read after the pacing decided; on a loaded machine the thread may be held
+  // between the two, so the spacing seen here may fall short of the second by that much.
+  for (size_t i = 1; i < percents.size(); ++i) EXPECT_GE(percents[i] - percents[i - 1], 900u);
 }
 
 TEST(DownloadRules, SizesTotalsAndPercentages) {

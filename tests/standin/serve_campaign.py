@@ -34,6 +34,7 @@ def main():
     parser.add_argument("--openid", required=True)
     parser.add_argument("--setup", required=True, help="the stand-in setup executable")
     parser.add_argument("--package", default="VelPlayer9.0.exe", help="the setup's file name at the package addresses")
+    parser.add_argument("--size", type=int, default=PADDED_SIZE, help="the padded setup's size in bytes")
     args = parser.parse_args()
     origin = "http://127.0.0.1:%d" % args.port
     with open(args.manifest, encoding="utf-8") as f:
@@ -49,11 +50,11 @@ def main():
                 serve(args.port, path, content.replace("URL", origin).replace("OPENID", args.openid).encode("utf-8"))
     with open(args.setup, "rb") as f:
         setup = f.read()
-    if len(setup) >= PADDED_SIZE:
+    if len(setup) >= args.size:
         print("serve_campaign: the setup is already larger than the padded size", file=sys.stderr)
         return 1
     # Windows does not read what follows the program's sections: the padded copy still runs.
-    padded = setup + b"\0" * (PADDED_SIZE - len(setup))
+    padded = setup + b"\0" * (args.size - len(setup))
     for folder in ("/download/package/", "/download/spare/"):
         serve(args.port, folder + args.package, padded)
     return 0

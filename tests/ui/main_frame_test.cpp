@@ -9,6 +9,7 @@
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 #include "tests/ui/box_fixture.h"
+#include "tests/ui/invented_disks.h"
 #include "tests/ui/main_frame_fixture.h"
 #include "toolkit/option.h"
 #include "ui/downloader_box.h"
@@ -54,49 +55,6 @@ bool collectedHolds(const std::string& text, DWORD milliseconds) {
       },
       milliseconds);
 }
-
-// Drives with invented sizes and kinds: every drive is NTFS.
-class InventedDisks : public helper::DiskSystem {
- public:
-  struct Drive {
-    std::wstring root;
-    uint64_t freeMiB;
-    bool ssd;
-  };
-  explicit InventedDisks(std::vector<Drive> drives) : drives_(std::move(drives)) {}
-  std::vector<std::wstring> logicalDriveRoots() const override {
-    std::vector<std::wstring> roots;
-    for (const Drive& d : drives_) roots.push_back(d.root);
-    return roots;
-  }
-  UINT driveType(const std::wstring& root) const override { return find(root) ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR; }
-  bool availableBytes(const std::wstring& root, uint64_t* bytes) const override {
-    const Drive* d = find(root);
-    if (!d) return false;
-    *bytes = d->freeMiB * 1048576ull;
-    return true;
-  }
-  bool fileSystemName(const std::wstring& path, std::wstring* name) const override {
-    if (!find(path)) return false;
-    *name = L"NTFS";
-    return true;
-  }
-  helper::DeviceAnswer trimEnabled(const std::wstring& driveName) const override {
-    const Drive* d = find(driveName);
-    if (!d) return helper::DeviceAnswer::CannotOpen;
-    return d->ssd ? helper::DeviceAnswer::Yes : helper::DeviceAnswer::No;
-  }
-  helper::DeviceAnswer hotplug(const std::wstring&) const override { return helper::DeviceAnswer::No; }
-
- private:
-  const Drive* find(const std::wstring& path) const {
-    for (const Drive& d : drives_) {
-      if (path.size() >= 2 && _wcsnicmp(path.c_str(), d.root.c_str(), 2) == 0) return &d;
-    }
-    return nullptr;
-  }
-  std::vector<Drive> drives_;
-};
 
 class MainFrameFlowTest : public MainFrameTest {
  protected:
@@ -296,7 +254,7 @@ TEST_F(MainFrameTest, TheTipsTurnFromWhereTheProcessLeftThem) {
 }
 
 TEST_F(MainFrameTest, InstallPathChoicesAndTheirAdvice) {
-  InventedDisks disks({{L"C:\\", 200000, true}, {L"D:\\", 200000, false}, {L"E:\\", 100, false}});
+  testdisks::Disks disks({{L'C', {200000, true}}, {L'D', {200000, false}}, {L'E', {100, false}}});
   ASSERT_NE(nullptr, open());
   frame_->setDiskSystem(&disks);
   frame_->showPathUI(true);
