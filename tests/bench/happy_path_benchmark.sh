@@ -69,4 +69,6 @@ print("  window to Install (the flow)  %7.0f ms" % span("window", "install"))
 print("  addresses, then download      %7.0f ms (%.1f MiB/s)" % (span("install", "download_end"), mib / (span("download_start", "download_end") / 1000)))
 print("  setup until it reports        %7.0f ms" % span("setup_start", "setup_end"))
 print("  branding to the finish page   %7.0f ms" % span("setup_end", "finish"))
+print("  process start before the log, the flow's waits, Start and shutdown  %.0f ms" %
+      ((ended - started) * 1000 - span("start", "finish")))
 PY
