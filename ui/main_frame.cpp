@@ -383,6 +383,9 @@ void CMainFrame::onModelInstalling() {
   setVisible(L"downloadProgressLabel", false);
   installBarTimer_.stop();
   downloadPercent_ = 100;
+  // The download is whole even when its last progress was not posted (a fast download
+  // reports once a second at most): its full share until the setup's animation takes over.
+  setProgress(L"installprogressbar", ui::downloadBarValue(100, languageCode_));
   DownloaderModel::instance()->startInstallPlayer();
   installBar_.restart();
   installBarTimer_.start(kInstallBarMilliseconds, makeRunable([this] { setProgress(L"installprogressbar", installBar_.tick()); }));

@@ -226,6 +226,7 @@ TEST_F(MainFrameTest, ClosingWhileTheSetupRunsOnlyTellsAndOnTheFinishPageQuits) 
   ASSERT_NE(nullptr, open());
   frame_->onModelInstalling();  // no setup file: the run reports a failure
   EXPECT_EQ(100, frame_->downloadPercent());
+  EXPECT_EQ(63, barValue(L"installprogressbar")) << "the download's full share at once";
   ASSERT_TRUE(pumpUntil([] { return !boxes::windowsOfClass(L"VelInstallErrorBox").empty(); }, 10000));
   DestroyWindow(boxes::windowsOfClass(L"VelInstallErrorBox")[0]);
   gallery::pumpFor(30);
