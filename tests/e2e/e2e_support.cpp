@@ -129,6 +129,22 @@ bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& 
   return writeFile(controlFile, text) && SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", controlFile.c_str());
 }
 
+bool pointInstallFolder(const std::wstring& folder) {
+  const wchar_t kKey[] = L"Software\\Tessaro\\VelPlayer9";
+  if (folder.empty()) {
+    LSTATUS deleted = RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  }
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  LSTATUS set = RegSetValueExW(key, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                               static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return set == ERROR_SUCCESS;
+}
+
 bool armFault(const std::string& path, const std::string& fault, int count) {
   int status = 0;
   std::string answer;
@@ -652,6 +668,9 @@ void InstallerFlow::SetUp() {
   ASSERT_TRUE(servePaddedSetup("VelPlayer9.0.exe"));
   setupRecord_ = dir_ + L"setup_command_line.txt";
   ASSERT_TRUE(configureStandinSetup(dir_ + L"standin_setup.ini", setupRecord_));
+  installFolder_ = dir_ + L"player\\";
+  watchFolder(installFolder_);
+  ASSERT_TRUE(pointInstallFolder(installFolder_));
 }
 
 void InstallerFlow::TearDown() {
@@ -659,8 +678,9 @@ void InstallerFlow::TearDown() {
   started_.clear();
   endProcesses(processesToEnd(watched_));
   SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", nullptr);
+  pointInstallFolder(L"");
+  // The install folder lies inside the test's folder.
   if (!dir_.empty()) removeTree(dir_);
-  if (!installFolder_.empty()) removeTree(installFolder_);
 }
 
 std::wstring InstallerFlow::campaignCopy(const std::wstring& name) { return copyAsCampaign(dir_, name); }
@@ -698,15 +718,10 @@ bool InstallerFlow::pressInstall(ChildProcess& installer, std::string* why) {
 
 bool InstallerFlow::waitForSetup(DWORD timeoutMilliseconds) {
   if (!pumpUntil([&] { return !readFile(setupRecord_).empty(); }, timeoutMilliseconds)) return false;
-  // The record is written whole at once, but give a reader that came mid-write a second look.
-  InstallVerdict verdict = judgeInstall(setupRecord_);
-  if (verdict.installFolder.empty()) {
-    pumpFor(200);
-    verdict = judgeInstall(setupRecord_);
-  }
-  installFolder_ = verdict.installFolder;
-  watchFolder(installFolder_);
-  return !installFolder_.empty();
+  const std::wstring given = judgeInstall(setupRecord_).installFolder;
+  EXPECT_EQ(0, _wcsicmp(given.c_str(), installFolder_.c_str()))
+      << "the setup was given " << utility::toUtf8(given) << ", not the test's " << utility::toUtf8(installFolder_);
+  return _wcsicmp(given.c_str(), installFolder_.c_str()) == 0;
 }
 
 bool InstallerFlow::shoot(HWND window, const std::wstring& step) {

@@ -41,6 +41,12 @@ bool servePaddedSetup(const std::string& packageFile, int64_t size = 11 * 1024 *
 bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& recordFile,
                            const std::wstring& result = L"success",
                            const std::vector<std::wstring>& extraSettings = {});
+// Points the installer at an install folder the way an installed player does: the
+// InstallDir value of the player's key under HKEY_CURRENT_USER (variant 9, outside China).
+// Without it the installer picks the drive with the most free space, under Wine the host's
+// root (Z:), which every test session on the machine shares. Empty folder: the value is
+// removed.
+bool pointInstallFolder(const std::wstring& folder);
 // Arms a fault at the stand-in for the next count requests to path (a query text such as
 // "fault=close_after&bytes=100", see tests/standin/service.py).
 bool armFault(const std::string& path, const std::string& fault, int count = 1);
@@ -196,14 +202,14 @@ class InstallerFlow : public ::testing::Test {
   // Clicks Install (again every few seconds, as a user would) until the setup's first
   // request reached the stand-in.
   bool pressInstall(testing_support::ChildProcess& installer, std::string* why);
-  // Waits for the setup to record its command line, then watches its install folder (the
-  // stand-in setup may outlive the installer) and removes it at tear-down.
+  // Waits for the setup to record its command line; false also when the folder it was
+  // given is not the test's install folder.
   bool waitForSetup(DWORD timeoutMilliseconds);
   // The package address of the address document's main and spare route.
   static const char kMainPackage[];
   static const char kSparePackage[];
 
-  std::wstring installFolder_;  // known once the setup ran
+  std::wstring installFolder_;  // the test's own install folder, inside dir_; watched
 
   std::wstring dir_;           // the test's own folder, ending in "\"
   std::wstring setupRecord_;   // where the stand-in setup records its command line

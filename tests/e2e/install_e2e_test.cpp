@@ -79,6 +79,7 @@ TEST_F(InstallFlow, ANormalInstallClickedThroughInstallsBrandsAndReports) {
   }
   InstallVerdict verdict = judgeInstall(setupRecord_);
   watchFolder(verdict.installFolder);
+  EXPECT_EQ(0, _wcsicmp(verdict.installFolder.c_str(), installFolder_.c_str())) << verdict.line();
   EXPECT_TRUE(verdict.installed()) << verdict.line();
   EXPECT_NE(std::string::npos, verdict.setupCommandLine.find("-openid=" + std::string(kOpenId)));
   // Start ended the installer; its exit pass had nothing more to send.
