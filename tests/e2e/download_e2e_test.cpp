@@ -62,18 +62,22 @@ class DownloadFlow : public InstallerFlow {
 class MainRefused : public DownloadFlow, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(MainRefused, TheWinInetSpareServes) {
-  ASSERT_TRUE(armFault(kMainPackage, GetParam()));
+  // WinInet sends a request once more by itself when a connection it had kept open closes
+  // without an answer: the resend is refused too.
+  ASSERT_TRUE(armFault(kMainPackage, GetParam(), 2));
   HWND window = nullptr;
   ChildProcess* installer = launch(&window);
   ASSERT_NE(nullptr, installer);
   installThroughTo(*installer, window);
   if (HasFatalFailure()) return;
 
+  // The main address (once, or twice with WinInet's own resend), then the spare, all WinInet.
   std::vector<RecordedRequest> requests = packageRequests();
-  ASSERT_EQ(2u, requests.size()) << describe(requests);
-  EXPECT_EQ(kMainPackage, requests[0].path);
-  EXPECT_EQ(kSparePackage, requests[1].path);
-  EXPECT_TRUE(fromWinInet(requests[0]) && fromWinInet(requests[1])) << describe(requests);
+  ASSERT_GE(requests.size(), 2u) << describe(requests);
+  ASSERT_LE(requests.size(), std::string(GetParam()) == "fault=drop" ? 3u : 2u) << describe(requests);
+  for (size_t i = 0; i + 1 < requests.size(); ++i) EXPECT_EQ(kMainPackage, requests[i].path) << describe(requests);
+  EXPECT_EQ(kSparePackage, requests.back().path) << describe(requests);
+  for (const RecordedRequest& r : requests) EXPECT_TRUE(fromWinInet(r)) << describe(requests);
   // The spare address is the resource source of the events.
   EXPECT_EQ("res", collectedProperty("download_success", "ext_field"));
   EXPECT_EQ("res_ie", collectedProperty("download_duration", "ext_field"));
