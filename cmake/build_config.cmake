@@ -3,10 +3,27 @@
 #   VEL_SERVICE_ORIGIN  replaces scheme, host and port of every origin (paths kept),
 #                       e.g. http://127.0.0.1:18931 for the loopback stand-in.
 #   VEL_REPORT_SALT     the reporter's salt word: 8 lower-case letters.
+#   VEL_SETUP_WAIT_MS   how long the player setup may run before the install counts as
+#                       failed ("timeout"). The shipped build keeps 600000; a build against
+#                       the stand-in (VEL_SERVICE_ORIGIN set) defaults to 10000 so that the
+#                       end-to-end flow of an overlong setup ends in seconds.
 set(VEL_SERVICE_ORIGIN "" CACHE STRING "One origin for every service address (tests: the loopback stand-in)")
 set(VEL_REPORT_SALT "quilmorv" CACHE STRING "The event reporter's salt word (8 lower-case letters)")
 if(NOT VEL_REPORT_SALT MATCHES "^[a-z][a-z][a-z][a-z][a-z][a-z][a-z][a-z]$")
   message(FATAL_ERROR "VEL_REPORT_SALT must be 8 lower-case letters")
+endif()
+set(VEL_SETUP_WAIT_MS "" CACHE STRING "The setup wait limit in ms (empty: 600000, or 10000 against the stand-in)")
+if(VEL_SETUP_WAIT_MS STREQUAL "")
+  if(VEL_SERVICE_ORIGIN)
+    set(vel_setup_wait_ms 10000)
+  else()
+    set(vel_setup_wait_ms 600000)
+  endif()
+else()
+  set(vel_setup_wait_ms "${VEL_SETUP_WAIT_MS}")
+endif()
+if(NOT vel_setup_wait_ms MATCHES "^[1-9][0-9]*$")
+  message(FATAL_ERROR "VEL_SETUP_WAIT_MS must be a positive number of milliseconds")
 endif()
 if(VEL_SERVICE_ORIGIN AND NOT VEL_SERVICE_ORIGIN MATCHES "^https?://[^/]+$")
   message(FATAL_ERROR "VEL_SERVICE_ORIGIN must be scheme://host[:port] without a path")
@@ -37,6 +54,7 @@ if(VEL_SERVICE_ORIGIN)
   set(vel_home_regional_format "${VEL_SERVICE_ORIGIN}/%s/")
   set(vel_customer_service "${VEL_SERVICE_ORIGIN}/support")
 endif()
+set(VEL_SETUP_WAIT_MILLISECONDS "${vel_setup_wait_ms}")
 set(VEL_CDN_ORIGIN "${vel_cdn_origin}")
 set(VEL_RES_ORIGIN "${vel_res_origin}")
 set(VEL_DOMESTIC_RES_ORIGIN "${vel_domestic_res_origin}")

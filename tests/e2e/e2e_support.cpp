@@ -119,12 +119,38 @@ bool servePaddedSetup(const std::string& packageFile, int64_t size) {
   return standinServe("/download/package/" + packageFile, bytes) && standinServe("/download/spare/" + packageFile, bytes);
 }
 
-bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& recordFile, const std::wstring& result) {
+bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& recordFile, const std::wstring& result,
+                           const std::vector<std::wstring>& extraSettings) {
   // A profile file without a byte-order mark is read in the ANSI code page.
   std::string text = "[setup]\r\nrecord=" + utility::toAnsi(recordFile) + "\r\nplayer=" +
                      utility::toAnsi(binDir() + L"vel_standin_process.exe") + "\r\nresult=" + utility::toAnsi(result) +
                      "\r\n";
+  for (const std::wstring& line : extraSettings) text += utility::toAnsi(line) + "\r\n";
   return writeFile(controlFile, text) && SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", controlFile.c_str());
+}
+
+bool pointInstallFolder(const std::wstring& folder) {
+  const wchar_t kKey[] = L"Software\\Tessaro\\VelPlayer9";
+  if (folder.empty()) {
+    LSTATUS deleted = RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  }
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  LSTATUS set = RegSetValueExW(key, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                               static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return set == ERROR_SUCCESS;
+}
+
+bool armFault(const std::string& path, const std::string& fault, int count) {
+  int status = 0;
+  std::string answer;
+  return standinRequest("GET", "/_control/arm?path=" + path + "&" + fault + "&count=" + std::to_string(count), "", "",
+                        &status, &answer) &&
+         status == 200;
 }
 
 std::vector<DWORD> processesNamed(const std::wstring& imageName) {
@@ -220,6 +246,60 @@ bool clickAt(HWND window, POINT client) {
   LPARAM at = MAKELPARAM(client.x, client.y);
   return PostMessageW(window, WM_MOUSEMOVE, 0, at) && PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
          PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+std::vector<HWND> windowsOfClass(DWORD processId, const wchar_t* className, bool visibleOnly) {
+  std::vector<HWND> out;
+  for (HWND window : topLevelWindows(processId)) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    if (lstrcmpiW(name, className) == 0 && (!visibleOnly || IsWindowVisible(window))) out.push_back(window);
+  }
+  return out;
+}
+
+HWND waitForWindowOfClass(DWORD processId, const wchar_t* className, DWORD timeoutMilliseconds) {
+  HWND found = nullptr;
+  pumpUntil(
+      [&] {
+        std::vector<HWND> windows = windowsOfClass(processId, className);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeoutMilliseconds);
+  return found;
+}
+
+std::vector<POINT> messageBoxButtons(HWND box) {
+  std::vector<POINT> centres;
+  RECT rect;
+  if (!GetWindowRect(box, &rect)) return centres;
+  POINT origin = {rect.left, rect.top};
+  if (!ScreenToClient(box, &origin)) return centres;
+  // The row in the picture (taken of the whole window) that is the client's button row.
+  const int row = at::kMessageBoxButtonRow - origin.y;
+  Screenshot shot = captureWindow(box);
+  if (shot.empty() || row < 0 || row >= shot.height) return centres;
+  // A column is part of a button when any pixel of the band around the row is not near
+  // white: a plain button is white inside its grey border, so its border rows count. A
+  // button is a run of such columns at least 40 px wide (the frame's border is one).
+  auto ink = [&](int x) {
+    for (int y = std::max(0, row - 20); y <= std::min(shot.height - 1, row + 20); ++y) {
+      uint32_t c = shot.rgb(x, y);
+      if (((c >> 16) & 0xFF) < 0xF0 || ((c >> 8) & 0xFF) < 0xF0 || (c & 0xFF) < 0xF0) return true;
+    }
+    return false;
+  };
+  for (int x = 0; x < shot.width;) {
+    if (!ink(x)) {
+      ++x;
+      continue;
+    }
+    int start = x;
+    while (x < shot.width && ink(x)) ++x;
+    if (x - start >= 40) centres.push_back({(start + x) / 2 + origin.x, at::kMessageBoxButtonRow});
+  }
+  return centres;
 }
 
 uint32_t Screenshot::rgb(int x, int y) const {
@@ -367,6 +447,83 @@ std::vector<std::string> analyticsEventNames() {
   return names;
 }
 
+std::vector<CollectedEvent> collectedEvents() {
+  std::vector<CollectedEvent> events;
+  std::vector<CollectedBatch> batches = standinCollected();
+  for (size_t b = 0; b < batches.size(); ++b) {
+    if (batches[b].verdict != "accepted") continue;
+    rapidjson::Document document;
+    document.Parse(batches[b].body.c_str(), batches[b].body.size());
+    if (document.HasParseError() || !document.IsArray()) continue;
+    for (const auto& item : document.GetArray()) {
+      if (!item.IsObject() || !item.HasMember("eventKey") || !item["eventKey"].IsString()) continue;
+      CollectedEvent event;
+      event.batch = b;
+      event.key = item["eventKey"].GetString();
+      if (item.HasMember("properties") && item["properties"].IsObject()) {
+        for (const auto& member : item["properties"].GetObject()) {
+          std::string name = member.name.GetString();
+          if (member.value.IsString()) {
+            event.properties[name] = member.value.GetString();
+          } else if (member.value.IsInt64()) {
+            event.properties[name] = std::to_string(member.value.GetInt64());
+          } else if (member.value.IsUint64()) {
+            event.properties[name] = std::to_string(member.value.GetUint64());
+          }
+        }
+      }
+      events.push_back(event);
+    }
+  }
+  return events;
+}
+
+std::string collectedProperty(const std::string& key, const std::string& property) {
+  for (const CollectedEvent& event : collectedEvents()) {
+    if (event.key != key) continue;
+    auto found = event.properties.find(property);
+    return found == event.properties.end() ? std::string() : found->second;
+  }
+  return std::string();
+}
+
+std::vector<AnalyticsEvent> analyticsEvents() {
+  std::vector<AnalyticsEvent> events;
+  for (const RecordedRequest& request : standinRequests()) {
+    if (request.path != "/mp/collect") continue;
+    rapidjson::Document document;
+    document.Parse(request.body.c_str(), request.body.size());
+    if (document.HasParseError() || !document.IsObject() || !document.HasMember("events") ||
+        !document["events"].IsArray()) {
+      continue;
+    }
+    for (const auto& event : document["events"].GetArray()) {
+      if (!event.IsObject() || !event.HasMember("name") || !event["name"].IsString()) continue;
+      AnalyticsEvent out;
+      out.name = event["name"].GetString();
+      if (event.HasMember("params") && event["params"].IsObject() && event["params"].HasMember("event_label") &&
+          event["params"]["event_label"].IsString()) {
+        out.label = event["params"]["event_label"].GetString();
+      }
+      events.push_back(out);
+    }
+  }
+  return events;
+}
+
+std::vector<RecordedRequest> requestsTo(const std::string& path) {
+  std::vector<RecordedRequest> out;
+  for (const RecordedRequest& request : standinRequests()) {
+    if (request.path == path) out.push_back(request);
+  }
+  return out;
+}
+
+bool fromWinInet(const RecordedRequest& request) {
+  const std::string* agent = request.header("User-Agent");
+  return agent && agent->compare(0, 7, "okhttp/") == 0;
+}
+
 bool inOrder(const std::vector<std::string>& have, const std::vector<std::string>& want) {
   size_t next = 0;
   for (const std::string& item : have) {
@@ -499,6 +656,8 @@ InstallVerdict judgeInstall(const std::wstring& setupRecord) {
 }
 
 const char InstallerFlow::kOpenId[] = "10203";
+const char InstallerFlow::kMainPackage[] = "/download/package/VelPlayer9.0.exe";
+const char InstallerFlow::kSparePackage[] = "/download/spare/VelPlayer9.0.exe";
 
 void InstallerFlow::SetUp() {
   ASSERT_TRUE(resetStandin()) << "the stand-in service does not answer on port " << standinPort();
@@ -509,6 +668,9 @@ void InstallerFlow::SetUp() {
   ASSERT_TRUE(servePaddedSetup("VelPlayer9.0.exe"));
   setupRecord_ = dir_ + L"setup_command_line.txt";
   ASSERT_TRUE(configureStandinSetup(dir_ + L"standin_setup.ini", setupRecord_));
+  installFolder_ = dir_ + L"player\\";
+  watchFolder(installFolder_);
+  ASSERT_TRUE(pointInstallFolder(installFolder_));
 }
 
 void InstallerFlow::TearDown() {
@@ -516,6 +678,8 @@ void InstallerFlow::TearDown() {
   started_.clear();
   endProcesses(processesToEnd(watched_));
   SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", nullptr);
+  pointInstallFolder(L"");
+  // The install folder lies inside the test's folder.
   if (!dir_.empty()) removeTree(dir_);
 }
 
@@ -526,6 +690,38 @@ ChildProcess* InstallerFlow::start(const std::wstring& exe, const std::wstring& 
   if (!child->start(exe, arguments)) return nullptr;
   started_.push_back(std::move(child));
   return started_.back().get();
+}
+
+ChildProcess* InstallerFlow::launch(HWND* mainWindow) {
+  ChildProcess* installer = start(campaignCopy());
+  if (!installer) return nullptr;
+  HWND window = nullptr;
+  pumpUntil(
+      [&] {
+        window = findMainWindow(installer->processId(), 0);
+        return window && IsWindowVisible(window);
+      },
+      60000);
+  if (mainWindow) *mainWindow = window;
+  return window && IsWindowVisible(window) ? installer : nullptr;
+}
+
+bool InstallerFlow::pressInstall(ChildProcess& installer, std::string* why) {
+  FlowStep step;
+  step.name = "install";
+  step.click = true;
+  step.point = at::kInstall;
+  step.wait = std::string("request:") + kMainPackage;
+  step.seconds = 60;
+  return runFlowStep(step, installer, setupRecord_, why);
+}
+
+bool InstallerFlow::waitForSetup(DWORD timeoutMilliseconds) {
+  if (!pumpUntil([&] { return !readFile(setupRecord_).empty(); }, timeoutMilliseconds)) return false;
+  const std::wstring given = judgeInstall(setupRecord_).installFolder;
+  EXPECT_EQ(0, _wcsicmp(given.c_str(), installFolder_.c_str()))
+      << "the setup was given " << utility::toUtf8(given) << ", not the test's " << utility::toUtf8(installFolder_);
+  return _wcsicmp(given.c_str(), installFolder_.c_str()) == 0;
 }
 
 bool InstallerFlow::shoot(HWND window, const std::wstring& step) {

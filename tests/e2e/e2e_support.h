@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 
 namespace e2e {
+
+using testing_support::RecordedRequest;
 
 // The installer under test: $VEL_E2E_INSTALLER when set, else the one built beside the tests.
 std::wstring installerExe();
@@ -34,8 +37,48 @@ bool serveCampaignDocuments(const std::string& openId);
 bool servePaddedSetup(const std::string& packageFile, int64_t size = 11 * 1024 * 1024);
 // Writes the stand-in setup's control file (see tests/support/standin_setup.cpp) and points
 // VEL_STANDIN_SETUP_INI at it, which the installer's children inherit.
+// extraSettings: more "key=value" lines of the control file ("code=5", "delay_ms=20000").
 bool configureStandinSetup(const std::wstring& controlFile, const std::wstring& recordFile,
-                           const std::wstring& result = L"success");
+                           const std::wstring& result = L"success",
+                           const std::vector<std::wstring>& extraSettings = {});
+// Points the installer at an install folder the way an installed player does: the
+// InstallDir value of the player's key under HKEY_CURRENT_USER (variant 9, outside China).
+// Without it the installer picks the drive with the most free space, under Wine the host's
+// root (Z:), which every test session on the machine shares. Empty folder: the value is
+// removed.
+bool pointInstallFolder(const std::wstring& folder);
+// Arms a fault at the stand-in for the next count requests to path (a query text such as
+// "fault=close_after&bytes=100", see tests/standin/service.py).
+bool armFault(const std::string& path, const std::string& fault, int count = 1);
+
+// Where the controls are, in client coordinates of their windows: the main window's from
+// mainframe.xml, the fixed boxes' from their layouts (the toolkit gives a window's client
+// area the whole window). The generic box's buttons are as wide as their texts; they are
+// found on its button row (messageBoxButtons).
+namespace at {
+// Main window ("cmainframe", 640 x 400).
+constexpr POINT kInstall = {320, 220};
+constexpr POINT kClose = {622, 19};
+constexpr POINT kStart = {320, 309};
+// Exit confirmation ("box", downloaderbox.xml, 436 x 236): two 100 px buttons, 16 apart,
+// centred on the row 28 px above the bottom.
+constexpr POINT kExitYes = {160, 192};
+constexpr POINT kExitNo = {276, 192};
+// Download and install error boxes ("downloadErrorBox", "VelInstallErrorBox", 456 x 296):
+// two 150 px buttons, 16 apart, above the 44 px contact row.
+constexpr POINT kErrorBoxLeft = {145, 236};
+constexpr POINT kErrorBoxRight = {311, 236};
+// Generic box ("MessageBoxWindow", 400 x 200): the centre line of "bottombar".
+constexpr int kMessageBoxButtonRow = 165;
+}  // namespace at
+
+// The top-level windows of a process with a window class (visible ones only when visible).
+std::vector<HWND> windowsOfClass(DWORD processId, const wchar_t* className, bool visibleOnly = true);
+// Waits for a visible window of the class; null when none came in time.
+HWND waitForWindowOfClass(DWORD processId, const wchar_t* className, DWORD timeoutMilliseconds);
+// The centres of a generic box's buttons, left to right, found on its button row of a
+// screenshot as runs of pixels that are not the box's white; client coordinates.
+std::vector<POINT> messageBoxButtons(HWND box);
 
 // Processes of this Wine session whose image file name is name (case-insensitive).
 std::vector<DWORD> processesNamed(const std::wstring& imageName);
@@ -84,6 +127,26 @@ std::wstring systemDriveRoot();
 // every accepted batch at the collection service, and the event names at the analytics one.
 std::vector<std::string> collectedEventKeys();
 std::vector<std::string> analyticsEventNames();
+// The collection service's events with their properties (string and number members as
+// text), in arrival order; batch is the index in standinCollected().
+struct CollectedEvent {
+  size_t batch = 0;
+  std::string key;
+  std::map<std::string, std::string> properties;
+};
+std::vector<CollectedEvent> collectedEvents();
+// The property of the first accepted event key, empty when there is none.
+std::string collectedProperty(const std::string& key, const std::string& property);
+// The analytics events (name and "event_label") that reached the stand-in.
+struct AnalyticsEvent {
+  std::string name;
+  std::string label;
+};
+std::vector<AnalyticsEvent> analyticsEvents();
+// The requests the stand-in saw for path, in order.
+std::vector<RecordedRequest> requestsTo(const std::string& path);
+// A WinInet request of the installer (its fixed user agent); curl sends none.
+bool fromWinInet(const RecordedRequest& request);
 // True when want appears in have in the same order (other items may come between).
 bool inOrder(const std::vector<std::string>& have, const std::vector<std::string>& want);
 
@@ -133,6 +196,20 @@ class InstallerFlow : public ::testing::Test {
   void watchFolder(const std::wstring& folder) { watched_.push_back(folder); }
   // Takes and saves a screenshot named "<test>_<step>.png"; false when none could be taken.
   bool shoot(HWND window, const std::wstring& step);
+
+  // Starts the campaign copy and waits for its main window to show; nullptr when it did not.
+  testing_support::ChildProcess* launch(HWND* mainWindow);
+  // Clicks Install (again every few seconds, as a user would) until the setup's first
+  // request reached the stand-in.
+  bool pressInstall(testing_support::ChildProcess& installer, std::string* why);
+  // Waits for the setup to record its command line; false also when the folder it was
+  // given is not the test's install folder.
+  bool waitForSetup(DWORD timeoutMilliseconds);
+  // The package address of the address document's main and spare route.
+  static const char kMainPackage[];
+  static const char kSparePackage[];
+
+  std::wstring installFolder_;  // the test's own install folder, inside dir_; watched
 
   std::wstring dir_;           // the test's own folder, ending in "\"
   std::wstring setupRecord_;   // where the stand-in setup records its command line

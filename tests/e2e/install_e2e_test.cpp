@@ -2,29 +2,89 @@
 // table scripts/demo --auto runs too), judged by what the stand-ins and the disk show.
 #include <gtest/gtest.h>
 
+#include <rapidjson/document.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/standin_http.h"
 #include "utility/encoding.h"
 
 using namespace e2e;
 using namespace testing_support;
+
+namespace {
+
+// The event keys of one collected batch, in order.
+std::vector<std::string> batchKeys(const CollectedBatch& batch) {
+  std::vector<std::string> keys;
+  rapidjson::Document document;
+  document.Parse(batch.body.c_str(), batch.body.size());
+  if (document.HasParseError() || !document.IsArray()) return keys;
+  for (const auto& event : document.GetArray()) {
+    if (event.IsObject() && event.HasMember("eventKey") && event["eventKey"].IsString()) {
+      keys.push_back(event["eventKey"].GetString());
+    }
+  }
+  return keys;
+}
+
+// The normal run's six events leave together: the last one wakes the reporter, and a run
+// shorter than the reporter's 20 s pass sends nothing before it. The stand-in checks the
+// batch's signature.
+void expectOneSignedBatch(DWORD runMilliseconds) {
+  std::vector<CollectedBatch> batches = standinCollected();
+  std::string seen;
+  for (const CollectedBatch& batch : batches) {
+    seen += "[" + batch.verdict + ":";
+    for (const std::string& key : batchKeys(batch)) seen += " " + key;
+    seen += "] ";
+  }
+  const std::vector<std::string> kNormalRun = {"run_downloader",    "start_downloader", "download_success",
+                                               "download_duration", "install_success",  "downloader_full_duration"};
+  if (runMilliseconds >= 20000) {
+    // The reporter's pass came first and sent what was queued: the batches together still
+    // hold the run in order, each signed.
+    std::cout << "note: the run took " << runMilliseconds << " ms, longer than the reporter's pass; "
+              << "one batch is not to be expected: " << seen << std::endl;
+    for (const CollectedBatch& batch : batches) EXPECT_EQ("accepted", batch.verdict) << seen;
+    EXPECT_EQ(kNormalRun, collectedEventKeys()) << seen;
+    return;
+  }
+  ASSERT_EQ(1u, batches.size()) << seen;
+  EXPECT_EQ("accepted", batches[0].verdict) << "signature " << batches[0].signature << " with time stamp "
+                                            << batches[0].timestamp;
+  EXPECT_EQ(kNormalRun, batchKeys(batches[0])) << seen;
+}
+
+}  // namespace
 
 class InstallFlow : public InstallerFlow {};
 
 TEST_F(InstallFlow, ANormalInstallClickedThroughInstallsBrandsAndReports) {
   const std::wstring drive = systemDriveRoot();
   const auto before = listFiles(drive);
+  const DWORD started = GetTickCount();
   ChildProcess* installer = start(campaignCopy());
   ASSERT_NE(nullptr, installer);
+  DWORD fullDurationSeen = 0;
   for (const FlowStep& step : readFlowSteps(flowStepsTable())) {
     std::string why;
     bool held = runFlowStep(step, *installer, setupRecord_, &why);
     shoot(findMainWindow(installer->processId(), 0), utility::fromUtf8(step.name));
     ASSERT_TRUE(held) << step.name << ": " << why;
+    if (step.wait == "event:downloader_full_duration") fullDurationSeen = GetTickCount();
   }
   InstallVerdict verdict = judgeInstall(setupRecord_);
   watchFolder(verdict.installFolder);
+  EXPECT_EQ(0, _wcsicmp(verdict.installFolder.c_str(), installFolder_.c_str())) << verdict.line();
   EXPECT_TRUE(verdict.installed()) << verdict.line();
   EXPECT_NE(std::string::npos, verdict.setupCommandLine.find("-openid=" + std::string(kOpenId)));
+  // Start ended the installer; its exit pass had nothing more to send.
+  ASSERT_NE(0u, fullDurationSeen) << "the flow table waits for downloader_full_duration no more";
+  expectOneSignedBatch(fullDurationSeen - started);
 
   // The player the setup laid out is on the disk, and was not before the run.
   const std::wstring player = verdict.installFolder + L"ovplayer.exe";
@@ -33,3 +93,4 @@ TEST_F(InstallFlow, ANormalInstallClickedThroughInstallsBrandsAndReports) {
     EXPECT_NE(0, _wcsicmp((drive + existing.first).c_str(), player.c_str())) << "there before the run";
   }
 }
+
