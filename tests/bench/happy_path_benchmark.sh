@@ -27,7 +27,11 @@ printf '[setup]\r\nrecord=%s\r\nplayer=%s\r\nresult=success\r\n' "$(winpath "$re
 export VEL_STANDIN_SETUP_INI VEL_STANDIN_PORT=$port
 VEL_STANDIN_SETUP_INI=$(winpath "$work/standin_setup.ini")
 mkdir -p "$work/shots"
+export VEL_BENCH_INSTALL_DIR
+VEL_BENCH_INSTALL_DIR=$(winpath "$work/VelPlayer9/")
 "$root/scripts/wine-session" bash -c '
+  # Into the run'"'"'s own folder, as an installed player names it, not the host'"'"'s root (Z:).
+  wine reg add "HKCU\Software\Tessaro\VelPlayer9" /v InstallDir /t REG_SZ /d "$VEL_BENCH_INSTALL_DIR" /f >/dev/null 2>&1
   started=$(date +%s.%N)
   wine "$1" "$2" "$3" "$4" "$5" >/dev/null 2>&1 || true
   ended=$(date +%s.%N)

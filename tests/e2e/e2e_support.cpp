@@ -1,5 +1,8 @@
 #include "tests/e2e/e2e_support.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <tlhelp32.h>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -593,6 +596,22 @@ bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstri
     held = [&] {
       std::vector<std::string> keys = collectedEventKeys();
       return std::find(keys.begin(), keys.end(), w.substr(6)) != keys.end();
+    };
+  } else if (w.compare(0, 6, "pixel:") == 0) {
+    // "pixel:X,Y,RRGGBB": the main window shows that colour at the client point, as a user
+    // sees a page once it is there (the finish page's Start button, say).
+    int x = 0, y = 0;
+    unsigned colour = 0;
+    if (std::sscanf(w.c_str() + 6, "%d,%d,%x", &x, &y, &colour) != 3) return fail("bad pixel wait \"" + w + "\"");
+    held = [&installer, x, y, colour] {
+      HWND shown = findMainWindow(installer.processId(), 0);
+      if (!shown || !IsWindowVisible(shown)) return false;
+      const uint32_t seen = captureWindow(shown).rgb(x, y);
+      if (seen == 0xFFFFFFFFu) return false;
+      for (int shift : {0, 8, 16}) {
+        if (std::abs(static_cast<int>((seen >> shift) & 0xFF) - static_cast<int>((colour >> shift) & 0xFF)) > 8) return false;
+      }
+      return true;
     };
   } else if (w == "setup") {
     held = [&] { return !readFile(setupRecord).empty(); };
