@@ -1,5 +1,6 @@
 #include "tests/e2e/e2e_support.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -36,6 +37,10 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
+}
+
+std::wstring withSeparator(const std::wstring& folder) {
+  return !folder.empty() && folder.back() != L'\\' ? folder + L'\\' : folder;
 }
 
 std::wstring lower(std::wstring text) {
@@ -82,6 +87,33 @@ std::wstring installerExe() {
 std::wstring copyAsCampaign(const std::wstring& folder, const std::wstring& campaignName) {
   std::wstring copy = folder + campaignName + L".exe";
   return CopyFileW(installerExe().c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
+}
+
+std::string standinOrigin() { return origin(); }
+
+bool armFault(const std::string& query) {
+  int status = 0;
+  std::string body;
+  return standinGet(L"/_control/arm?" + utility::fromUtf8(query), &status, &body) && status == 200;
+}
+
+bool serveDocument(const std::string& path, std::string text) {
+  replaceAll(text, "URL", origin());
+  return standinServe(path, text);
+}
+
+std::vector<std::string> readLines(const std::wstring& path) {
+  std::vector<std::string> lines;
+  std::string text = readFile(path);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? text.size() : end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 bool serveCampaignDocuments(const std::string& openId) {
@@ -220,6 +252,24 @@ bool clickAt(HWND window, POINT client) {
   LPARAM at = MAKELPARAM(client.x, client.y);
   return PostMessageW(window, WM_MOUSEMOVE, 0, at) && PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
          PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeoutMilliseconds) {
+  HWND found = nullptr;
+  pumpUntil(
+      [&] {
+        for (HWND window : topLevelWindows(processId)) {
+          wchar_t name[128] = {};
+          GetClassNameW(window, name, 128);
+          if (lstrcmpiW(name, windowClass) == 0 && IsWindowVisible(window)) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMilliseconds);
+  return found;
 }
 
 uint32_t Screenshot::rgb(int x, int y) const {
@@ -461,11 +511,25 @@ bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstri
   return pumpUntil(heldOrClickAgain, step.seconds * 1000) || fail("\"" + w + "\" did not hold in " + std::to_string(step.seconds) + " s");
 }
 
-bool InstallVerdict::installed() const {
+FlowStep flowStep(const std::string& name, const POINT* click, const std::string& wait, DWORD seconds) {
+  FlowStep step;
+  step.name = name;
+  step.click = click != nullptr;
+  if (click) step.point = *click;
+  step.wait = wait;
+  step.seconds = seconds;
+  return step;
+}
+
+const std::vector<std::string>& normalRunEvents() {
   static const std::vector<std::string> kRun = {"run_downloader",    "start_downloader", "download_success",
                                                 "download_duration", "install_success",  "downloader_full_duration"};
+  return kRun;
+}
+
+bool InstallVerdict::installed() const {
   return setupCommandLine.find("-silence -downloader -openid=") != std::string::npos && brandingFiles == 3 &&
-         inOrder(events, kRun);
+         inOrder(events, normalRunEvents());
 }
 
 std::string InstallVerdict::line() const {
@@ -500,8 +564,17 @@ InstallVerdict judgeInstall(const std::wstring& setupRecord) {
 
 const char InstallerFlow::kOpenId[] = "10203";
 
+namespace {
+
+// Where the installer reads an earlier install's folder: the 9 variant's key for the
+// regions the flows use ("cn" has its own).
+const wchar_t* const kInstalledPlayerKeys[] = {L"Software\\Tessaro\\VelPlayer9", L"Software\\morvane\\VelPlayer9"};
+
+}  // namespace
+
 void InstallerFlow::SetUp() {
   ASSERT_TRUE(resetStandin()) << "the stand-in service does not answer on port " << standinPort();
+  desktopBefore_ = listFiles(desktopDir());
   dir_ = makeTempDir(L"e2e");
   ASSERT_FALSE(dir_.empty());
   watchFolder(dir_);
@@ -515,6 +588,14 @@ void InstallerFlow::TearDown() {
   for (auto& child : started_) child->kill();
   started_.clear();
   endProcesses(processesToEnd(watched_));
+  if (installFolderSet_) {
+    for (const wchar_t* key : kInstalledPlayerKeys) RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"InstallDir");
+  }
+  // Shortcuts the flow's installs put on the desktop.
+  const std::wstring desktop = desktopDir();
+  for (const std::wstring& added : addedFiles(desktopBefore_, listFiles(desktop))) {
+    if (!added.empty() && added.back() != L'\\') DeleteFileW((desktop + added).c_str());
+  }
   SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", nullptr);
   if (!dir_.empty()) removeTree(dir_);
 }
@@ -532,6 +613,31 @@ bool InstallerFlow::shoot(HWND window, const std::wstring& step) {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::wstring name = info ? utility::fromUtf8(info->name()) : std::wstring(L"e2e");
   return !saveScreenshot(captureWindow(window), name + L"_" + step + L".png").empty();
+}
+
+bool InstallerFlow::useInstallFolder(const std::wstring& folder) {
+  installFolderSet_ = true;
+  const DWORD bytes = static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t));
+  for (const wchar_t* key : kInstalledPlayerKeys) {
+    if (RegSetKeyValueW(HKEY_CURRENT_USER, key, L"InstallDir", REG_SZ, folder.c_str(), bytes) != ERROR_SUCCESS) {
+      return false;
+    }
+  }
+  return true;
+}
+
+InstallerFlow::PlayerCalls InstallerFlow::recordPlayerCalls(const std::wstring& folder) {
+  utility::ufile::makeDir(folder);
+  PlayerCalls calls{withSeparator(folder) + L"ovplayer.exe.calls", withSeparator(folder) + L"ovconsole.exe.calls"};
+  writeFile(calls.player, "");
+  writeFile(calls.console, "");
+  return calls;
+}
+
+std::wstring InstallerFlow::desktopDir() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
+  return std::wstring(path) + L"\\";
 }
 
 }  // namespace e2e
