@@ -272,6 +272,23 @@ HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeou
   return found;
 }
 
+POINT boxButton(HWND box, bool first) {
+  const Screenshot shot = captureWindow(box);
+  const int y = points::kBoxButtonRowY;
+  const uint32_t background = shot.rgb(shot.width / 2, y - 25);  // the box's face above the row
+  // The frame's border lies on the outermost column; the row starts well inside it.
+  for (int i = 5; i < shot.width / 2; ++i) {
+    const int x = first ? i : shot.width - 1 - i;
+    const uint32_t c = shot.rgb(x, y);
+    int difference = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      difference += std::abs(static_cast<int>((c >> shift) & 0xFF) - static_cast<int>((background >> shift) & 0xFF));
+    }
+    if (difference > 24) return POINT{first ? x + 20 : x - 20, y};
+  }
+  return POINT{-1, -1};
+}
+
 uint32_t Screenshot::rgb(int x, int y) const {
   if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFFu;
   const uint8_t* p = &bgra[(static_cast<size_t>(y) * width + x) * 4];
@@ -580,6 +597,9 @@ void InstallerFlow::SetUp() {
   watchFolder(dir_);
   ASSERT_TRUE(serveCampaignDocuments(kOpenId));
   ASSERT_TRUE(servePaddedSetup("VelPlayer9.0.exe"));
+  // The install goes into the test's folder: the folder the installer would choose by
+  // itself is on the drive with the most space, in a Wine session the host's root (Z:).
+  ASSERT_TRUE(useInstallFolder(dir_ + L"player\\"));
   setupRecord_ = dir_ + L"setup_command_line.txt";
   ASSERT_TRUE(configureStandinSetup(dir_ + L"standin_setup.ini", setupRecord_));
 }
@@ -612,6 +632,8 @@ ChildProcess* InstallerFlow::start(const std::wstring& exe, const std::wstring& 
 bool InstallerFlow::shoot(HWND window, const std::wstring& step) {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::wstring name = info ? utility::fromUtf8(info->name()) : std::wstring(L"e2e");
+  // A parameterised test's name carries its row after a slash.
+  std::replace(name.begin(), name.end(), L'/', L'_');
   return !saveScreenshot(captureWindow(window), name + L"_" + step + L".png").empty();
 }
 

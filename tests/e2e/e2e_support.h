@@ -63,6 +63,11 @@ std::vector<HWND> topLevelWindows(DWORD processId);
 // button down, then up. False when the window refused a message (gone).
 bool clickAt(HWND window, POINT client);
 
+// A point inside the first or the last button of a generic box, measured on its picture:
+// 20 pixels in from the outer edge of the button row's outermost drawing (every button is at
+// least 88 wide). {-1, -1} when the box showed nothing there.
+POINT boxButton(HWND box, bool first);
+
 // A visible top-level window of processId whose class is windowClass, within the time.
 HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeoutMilliseconds);
 
@@ -79,13 +84,11 @@ constexpr POINT kStartPlayer = {320, 309};     // tastenowbtn on the finish page
 // 28 above the bottom.
 constexpr POINT kExitYes = {160, 192};         // btnLeft
 constexpr POINT kExitNo = {276, 192};          // btnRight
-// The generic box (class "MessageBoxWindow", 400x200): the buttons, 88 to 200 wide each,
-// sit side by side centred in a 30-high row 20 above the bottom. 30 left of the centre is
-// inside the first of two buttons whatever their texts, 30 right of it inside the second;
-// the centre is a single button's.
-constexpr POINT kBoxFirstOfTwo = {170, 165};
-constexpr POINT kBoxSecondOfTwo = {230, 165};
-constexpr POINT kBoxSingle = {200, 165};
+// The generic box (class "MessageBoxWindow", 400x200): its buttons are added at run time,
+// each as wide as its text, side by side centred in a 30-high row 20 above the bottom; their
+// places are measured (boxButton). The centre is a single button's.
+constexpr int kBoxButtonRowY = 165;
+constexpr POINT kBoxSingle = {200, kBoxButtonRowY};
 }  // namespace points
 
 // A window's picture taken from outside the process: PrintWindow, and where that draws
@@ -155,7 +158,7 @@ InstallVerdict judgeInstall(const std::wstring& setupRecord);
 
 // The fixture of a flow: a folder of its own, a reset stand-in serving the documents and
 // the padded setup for the campaign VelPlayer9_ens_<kOpenId>_e2e, the stand-in setup's
-// control file, and at the end every process it started or that came from its folders ended
+// control file, the install folder "player\" in the test's folder, and at the end every process it started or that came from its folders ended
 // (also when the test failed) and the folder removed.
 class InstallerFlow : public ::testing::Test {
  protected:

@@ -106,7 +106,6 @@ class HostileFlow : public InstallerFlow, public ::testing::WithParamInterface<H
 TEST_P(HostileFlow, TheInstallerKeepsItsDefaultsEndsNormallyAndWritesOnlyWhereItMay) {
   const Hostile& row = GetParam();
   const std::wstring install = dir_ + L"player\\";
-  ASSERT_TRUE(useInstallFolder(install));
   const PlayerCalls calls = recordPlayerCalls(install);
   if (!row.address.empty()) {
     ASSERT_TRUE(serveDocument(kAddressDocument, row.address));
