@@ -272,7 +272,9 @@ HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeou
   return found;
 }
 
-POINT boxButton(HWND box, bool first) {
+namespace {
+
+POINT boxButtonNow(HWND box, bool first) {
   const Screenshot shot = captureWindow(box);
   const int y = points::kBoxButtonRowY;
   const uint32_t background = shot.rgb(shot.width / 2, y - 25);  // the box's face above the row
@@ -287,6 +289,20 @@ POINT boxButton(HWND box, bool first) {
     if (difference > 24) return POINT{first ? x + 20 : x - 20, y};
   }
   return POINT{-1, -1};
+}
+
+}  // namespace
+
+POINT boxButton(HWND box, bool first) {
+  // A box just shown may not have painted its buttons yet.
+  POINT found = {-1, -1};
+  pumpUntil(
+      [&] {
+        found = boxButtonNow(box, first);
+        return found.x >= 0;
+      },
+      5000);
+  return found;
 }
 
 uint32_t Screenshot::rgb(int x, int y) const {

@@ -65,7 +65,8 @@ bool clickAt(HWND window, POINT client);
 
 // A point inside the first or the last button of a generic box, measured on its picture:
 // 20 pixels in from the outer edge of the button row's outermost drawing (every button is at
-// least 88 wide). {-1, -1} when the box showed nothing there.
+// least 88 wide), waiting up to 5 s for the box's first paint. {-1, -1} when the box showed
+// nothing there.
 POINT boxButton(HWND box, bool first);
 
 // A visible top-level window of processId whose class is windowClass, within the time.
