@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -39,6 +40,10 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
+}
+
+std::wstring withSeparator(const std::wstring& folder) {
+  return !folder.empty() && folder.back() != L'\\' ? folder + L'\\' : folder;
 }
 
 std::wstring lower(std::wstring text) {
@@ -85,6 +90,33 @@ std::wstring installerExe() {
 std::wstring copyAsCampaign(const std::wstring& folder, const std::wstring& campaignName) {
   std::wstring copy = folder + campaignName + L".exe";
   return CopyFileW(installerExe().c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
+}
+
+std::string standinOrigin() { return origin(); }
+
+bool armFault(const std::string& query) {
+  int status = 0;
+  std::string body;
+  return standinGet(L"/_control/arm?" + utility::fromUtf8(query), &status, &body) && status == 200;
+}
+
+bool serveDocument(const std::string& path, std::string text) {
+  replaceAll(text, "URL", origin());
+  return standinServe(path, text);
+}
+
+std::vector<std::string> readLines(const std::wstring& path) {
+  std::vector<std::string> lines;
+  std::string text = readFile(path);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? text.size() : end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 bool serveCampaignDocuments(const std::string& openId) {
@@ -273,6 +305,24 @@ HWND waitForWindowOfClass(DWORD processId, const wchar_t* className, DWORD timeo
   return found;
 }
 
+HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeoutMilliseconds) {
+  HWND found = nullptr;
+  pumpUntil(
+      [&] {
+        for (HWND window : topLevelWindows(processId)) {
+          wchar_t name[128] = {};
+          GetClassNameW(window, name, 128);
+          if (lstrcmpiW(name, windowClass) == 0 && IsWindowVisible(window)) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMilliseconds);
+  return found;
+}
+
 std::vector<POINT> messageBoxButtons(HWND box) {
   std::vector<POINT> centres;
   RECT rect;
@@ -303,6 +353,39 @@ std::vector<POINT> messageBoxButtons(HWND box) {
     if (x - start >= 40) centres.push_back({(start + x) / 2 + origin.x, at::kMessageBoxButtonRow});
   }
   return centres;
+}
+
+namespace {
+
+POINT boxButtonNow(HWND box, bool first) {
+  const Screenshot shot = captureWindow(box);
+  const int y = points::kBoxButtonRowY;
+  const uint32_t background = shot.rgb(shot.width / 2, y - 25);  // the box's face above the row
+  // The frame's border lies on the outermost column; the row starts well inside it.
+  for (int i = 5; i < shot.width / 2; ++i) {
+    const int x = first ? i : shot.width - 1 - i;
+    const uint32_t c = shot.rgb(x, y);
+    int difference = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      difference += std::abs(static_cast<int>((c >> shift) & 0xFF) - static_cast<int>((background >> shift) & 0xFF));
+    }
+    if (difference > 24) return POINT{first ? x + 20 : x - 20, y};
+  }
+  return POINT{-1, -1};
+}
+
+}  // namespace
+
+POINT boxButton(HWND box, bool first) {
+  // A box just shown may not have painted its buttons yet.
+  POINT found = {-1, -1};
+  pumpUntil(
+      [&] {
+        found = boxButtonNow(box, first);
+        return found.x >= 0;
+      },
+      5000);
+  return found;
 }
 
 uint32_t Screenshot::rgb(int x, int y) const {
@@ -637,11 +720,25 @@ bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstri
   return pumpUntil(heldOrClickAgain, step.seconds * 1000) || fail("\"" + w + "\" did not hold in " + std::to_string(step.seconds) + " s");
 }
 
-bool InstallVerdict::installed() const {
+FlowStep flowStep(const std::string& name, const POINT* click, const std::string& wait, DWORD seconds) {
+  FlowStep step;
+  step.name = name;
+  step.click = click != nullptr;
+  if (click) step.point = *click;
+  step.wait = wait;
+  step.seconds = seconds;
+  return step;
+}
+
+const std::vector<std::string>& normalRunEvents() {
   static const std::vector<std::string> kRun = {"run_downloader",    "start_downloader", "download_success",
                                                 "download_duration", "install_success",  "downloader_full_duration"};
+  return kRun;
+}
+
+bool InstallVerdict::installed() const {
   return setupCommandLine.find("-silence -downloader -openid=") != std::string::npos && brandingFiles == 3 &&
-         inOrder(events, kRun);
+         inOrder(events, normalRunEvents());
 }
 
 std::string InstallVerdict::line() const {
@@ -678,13 +775,25 @@ const char InstallerFlow::kOpenId[] = "10203";
 const char InstallerFlow::kMainPackage[] = "/download/package/VelPlayer9.0.exe";
 const char InstallerFlow::kSparePackage[] = "/download/spare/VelPlayer9.0.exe";
 
+namespace {
+
+// Where the installer reads an earlier install's folder: the 9 variant's key for the
+// regions the flows use ("cn" has its own).
+const wchar_t* const kInstalledPlayerKeys[] = {L"Software\\Tessaro\\VelPlayer9", L"Software\\morvane\\VelPlayer9"};
+
+}  // namespace
+
 void InstallerFlow::SetUp() {
   ASSERT_TRUE(resetStandin()) << "the stand-in service does not answer on port " << standinPort();
+  desktopBefore_ = listFiles(desktopDir());
   dir_ = makeTempDir(L"e2e");
   ASSERT_FALSE(dir_.empty());
   watchFolder(dir_);
   ASSERT_TRUE(serveCampaignDocuments(kOpenId));
   ASSERT_TRUE(servePaddedSetup("VelPlayer9.0.exe"));
+  // The install goes into the test's folder: the folder the installer would choose by
+  // itself is on the drive with the most space, in a Wine session the host's root (Z:).
+  ASSERT_TRUE(useInstallFolder(dir_ + L"player\\"));
   setupRecord_ = dir_ + L"setup_command_line.txt";
   ASSERT_TRUE(configureStandinSetup(dir_ + L"standin_setup.ini", setupRecord_));
   installFolder_ = dir_ + L"player\\";
@@ -696,6 +805,14 @@ void InstallerFlow::TearDown() {
   for (auto& child : started_) child->kill();
   started_.clear();
   endProcesses(processesToEnd(watched_));
+  if (installFolderSet_) {
+    for (const wchar_t* key : kInstalledPlayerKeys) RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"InstallDir");
+  }
+  // Shortcuts the flow's installs put on the desktop.
+  const std::wstring desktop = desktopDir();
+  for (const std::wstring& added : addedFiles(desktopBefore_, listFiles(desktop))) {
+    if (!added.empty() && added.back() != L'\\') DeleteFileW((desktop + added).c_str());
+  }
   SetEnvironmentVariableW(L"VEL_STANDIN_SETUP_INI", nullptr);
   pointInstallFolder(L"");
   // The install folder lies inside the test's folder.
@@ -746,7 +863,34 @@ bool InstallerFlow::waitForSetup(DWORD timeoutMilliseconds) {
 bool InstallerFlow::shoot(HWND window, const std::wstring& step) {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::wstring name = info ? utility::fromUtf8(info->name()) : std::wstring(L"e2e");
+  // A parameterised test's name carries its row after a slash.
+  std::replace(name.begin(), name.end(), L'/', L'_');
   return !saveScreenshot(captureWindow(window), name + L"_" + step + L".png").empty();
+}
+
+bool InstallerFlow::useInstallFolder(const std::wstring& folder) {
+  installFolderSet_ = true;
+  const DWORD bytes = static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t));
+  for (const wchar_t* key : kInstalledPlayerKeys) {
+    if (RegSetKeyValueW(HKEY_CURRENT_USER, key, L"InstallDir", REG_SZ, folder.c_str(), bytes) != ERROR_SUCCESS) {
+      return false;
+    }
+  }
+  return true;
+}
+
+InstallerFlow::PlayerCalls InstallerFlow::recordPlayerCalls(const std::wstring& folder) {
+  utility::ufile::makeDir(folder);
+  PlayerCalls calls{withSeparator(folder) + L"ovplayer.exe.calls", withSeparator(folder) + L"ovconsole.exe.calls"};
+  writeFile(calls.player, "");
+  writeFile(calls.console, "");
+  return calls;
+}
+
+std::wstring InstallerFlow::desktopDir() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
+  return std::wstring(path) + L"\\";
 }
 
 }  // namespace e2e

@@ -29,6 +29,15 @@ std::wstring installerExe();
 // "<variant>_<region>_<package>_<openid>_<ad id>". Returns the copy's path, empty on failure.
 std::wstring copyAsCampaign(const std::wstring& folder, const std::wstring& campaignName);
 
+// Arms a fault at the stand-in ("path=...&fault=...&..." as /_control/arm takes it).
+bool armFault(const std::string& query);
+// The stand-in's origin, "http://127.0.0.1:<port>".
+std::string standinOrigin();
+// Serves text at path with "URL" replaced by the stand-in's origin.
+bool serveDocument(const std::string& path, std::string text);
+// The lines of a text file (UTF-8), without their ends; none when it is absent.
+std::vector<std::string> readLines(const std::wstring& path);
+
 // Serves the complete set of service documents (tests/e2e/campaign.tsv) for openId.
 bool serveCampaignDocuments(const std::string& openId);
 // Serves the stand-in setup at both package addresses of a variant ("VelPlayer9.0.exe"),
@@ -97,6 +106,35 @@ std::vector<HWND> topLevelWindows(DWORD processId);
 // button down, then up. False when the window refused a message (gone).
 bool clickAt(HWND window, POINT client);
 
+// A point inside the first or the last button of a generic box, measured on its picture:
+// 20 pixels in from the outer edge of the button row's outermost drawing (every button is at
+// least 88 wide), waiting up to 5 s for the box's first paint. {-1, -1} when the box showed
+// nothing there.
+POINT boxButton(HWND box, bool first);
+
+// A visible top-level window of processId whose class is windowClass, within the time.
+HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeoutMilliseconds);
+
+// The points the flows click, client coordinates, in one place. The boxes are skinned
+// top-level windows without a frame, so their client area is the whole layout.
+namespace points {
+// Main window ("cmainframe", 640x400).
+constexpr POINT kInstallNow = {320, 220};
+constexpr POINT kInstallNowWithPathRow = {320, 254};
+constexpr POINT kSetupPath = {320, 264};       // userdefinitionBtn
+constexpr POINT kClose = {622, 19};
+constexpr POINT kStartPlayer = {320, 309};     // tastenowbtn on the finish page
+// The exit confirmation (class "box", 436x236): two 100-wide buttons 16 apart, centred,
+// 28 above the bottom.
+constexpr POINT kExitYes = {160, 192};         // btnLeft
+constexpr POINT kExitNo = {276, 192};          // btnRight
+// The generic box (class "MessageBoxWindow", 400x200): its buttons are added at run time,
+// each as wide as its text, side by side centred in a 30-high row 20 above the bottom; their
+// places are measured (boxButton). The centre is a single button's.
+constexpr int kBoxButtonRowY = 165;
+constexpr POINT kBoxSingle = {200, kBoxButtonRowY};
+}  // namespace points
+
 // A window's picture taken from outside the process: PrintWindow, and where that draws
 // nothing (another process's window under Wine) the window's rectangle of the screen.
 struct Screenshot {
@@ -160,6 +198,10 @@ struct FlowStep {
   DWORD seconds = 30;
 };
 std::wstring flowStepsTable();  // the table of the normal install flow
+// A step made in code: click (when given) and wait as a table's line would say.
+FlowStep flowStep(const std::string& name, const POINT* click, const std::string& wait, DWORD seconds);
+// The events of a normal successful run, in their order.
+const std::vector<std::string>& normalRunEvents();
 std::vector<FlowStep> readFlowSteps(const std::wstring& table);
 // Clicks and waits as the step says, for installer; setupRecord is where the stand-in setup
 // records its command line. False with the reason when the step did not hold in time.
@@ -180,7 +222,7 @@ InstallVerdict judgeInstall(const std::wstring& setupRecord);
 
 // The fixture of a flow: a folder of its own, a reset stand-in serving the documents and
 // the padded setup for the campaign VelPlayer9_ens_<kOpenId>_e2e, the stand-in setup's
-// control file, and at the end every process it started or that came from its folders ended
+// control file, the install folder "player\" in the test's folder, and at the end every process it started or that came from its folders ended
 // (also when the test failed) and the folder removed.
 class InstallerFlow : public ::testing::Test {
  protected:
@@ -196,6 +238,19 @@ class InstallerFlow : public ::testing::Test {
   void watchFolder(const std::wstring& folder) { watched_.push_back(folder); }
   // Takes and saves a screenshot named "<test>_<step>.png"; false when none could be taken.
   bool shoot(HWND window, const std::wstring& step);
+  // Records folder as the installed player's folder (the registry value an earlier install
+  // left, which the installer proposes), so that the install lands in the test's own folder;
+  // the values are removed at tear-down.
+  bool useInstallFolder(const std::wstring& folder);
+  // Makes the player and the console the stand-in setup lays out in folder record their
+  // command lines ("<program>.calls"), and returns the record of each.
+  struct PlayerCalls {
+    std::wstring player;
+    std::wstring console;
+  };
+  PlayerCalls recordPlayerCalls(const std::wstring& folder);
+  // The desktop folder of this session's user.
+  static std::wstring desktopDir();
 
   // Starts the campaign copy and waits for its main window to show; nullptr when it did not.
   testing_support::ChildProcess* launch(HWND* mainWindow);
@@ -217,6 +272,8 @@ class InstallerFlow : public ::testing::Test {
  private:
   std::vector<std::unique_ptr<testing_support::ChildProcess>> started_;
   std::vector<std::wstring> watched_;
+  std::map<std::wstring, uint64_t> desktopBefore_;  // what the tear-down leaves on the desktop
+  bool installFolderSet_ = false;
 };
 
 }  // namespace e2e
