@@ -21,22 +21,22 @@ struct Search {
   HWND found;
 };
 
+BOOL CALLBACK matchWindow(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<Search*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (owner == s->processId && wcscmp(name, s->className) == 0) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND windowOf(DWORD processId, const wchar_t* className) {
   Search search{processId, className, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner == s->processId && wcscmp(name, s->className) == 0) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -16,21 +16,26 @@ void setUpSkin(const std::wstring& locale) {
   loadLanguageTable(testing_support::readFile(VEL_UI_SKIN_DIR L"multi_language.tsv"));
 }
 
+namespace {
+
+struct ClassSearch {
+  const wchar_t* name;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectOfClass(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<ClassSearch*>(data);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (wcscmp(name, s->name) == 0 && IsWindowVisible(window)) s->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> windowsOfClass(const wchar_t* className) {
-  struct Search {
-    const wchar_t* name;
-    std::vector<HWND> found;
-  } search{className, {}};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (wcscmp(name, s->name) == 0 && IsWindowVisible(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ClassSearch search{className, {}};
+  EnumThreadWindows(GetCurrentThreadId(), collectOfClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
