@@ -306,21 +306,7 @@ HWND waitForWindowOfClass(DWORD processId, const wchar_t* className, DWORD timeo
 }
 
 HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeoutMilliseconds) {
-  HWND found = nullptr;
-  pumpUntil(
-      [&] {
-        for (HWND window : topLevelWindows(processId)) {
-          wchar_t name[128] = {};
-          GetClassNameW(window, name, 128);
-          if (lstrcmpiW(name, windowClass) == 0 && IsWindowVisible(window)) {
-            found = window;
-            return true;
-          }
-        }
-        return false;
-      },
-      timeoutMilliseconds);
-  return found;
+  return waitForWindowOfClass(processId, windowClass, timeoutMilliseconds);
 }
 
 std::vector<POINT> messageBoxButtons(HWND box) {
@@ -502,17 +488,7 @@ std::wstring systemDriveRoot() {
 
 std::vector<std::string> collectedEventKeys() {
   std::vector<std::string> keys;
-  for (const CollectedBatch& batch : standinCollected()) {
-    if (batch.verdict != "accepted") continue;
-    rapidjson::Document document;
-    document.Parse(batch.body.c_str(), batch.body.size());
-    if (document.HasParseError() || !document.IsArray()) continue;
-    for (const auto& event : document.GetArray()) {
-      if (event.IsObject() && event.HasMember("eventKey") && event["eventKey"].IsString()) {
-        keys.push_back(event["eventKey"].GetString());
-      }
-    }
-  }
+  for (const CollectedEvent& event : collectedEvents()) keys.push_back(event.key);
   return keys;
 }
 
