@@ -494,18 +494,7 @@ std::vector<std::string> collectedEventKeys() {
 
 std::vector<std::string> analyticsEventNames() {
   std::vector<std::string> names;
-  for (const RecordedRequest& request : standinRequests()) {
-    if (request.path != "/mp/collect") continue;
-    rapidjson::Document document;
-    document.Parse(request.body.c_str(), request.body.size());
-    if (document.HasParseError() || !document.IsObject() || !document.HasMember("events") ||
-        !document["events"].IsArray()) {
-      continue;
-    }
-    for (const auto& event : document["events"].GetArray()) {
-      if (event.IsObject() && event.HasMember("name") && event["name"].IsString()) names.push_back(event["name"].GetString());
-    }
-  }
+  for (const AnalyticsEvent& event : analyticsEvents()) names.push_back(event.name);
   return names;
 }
 
