@@ -305,11 +305,9 @@ HWND waitForWindowOfClass(DWORD processId, const wchar_t* className, DWORD timeo
   return found;
 }
 
-HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeoutMilliseconds) {
-  return waitForWindowOfClass(processId, windowClass, timeoutMilliseconds);
-}
+namespace {
 
-std::vector<POINT> messageBoxButtons(HWND box) {
+std::vector<POINT> messageBoxButtonsNow(HWND box) {
   std::vector<POINT> centres;
   RECT rect;
   if (!GetWindowRect(box, &rect)) return centres;
@@ -341,37 +339,24 @@ std::vector<POINT> messageBoxButtons(HWND box) {
   return centres;
 }
 
-namespace {
-
-POINT boxButtonNow(HWND box, bool first) {
-  const Screenshot shot = captureWindow(box);
-  const int y = points::kBoxButtonRowY;
-  const uint32_t background = shot.rgb(shot.width / 2, y - 25);  // the box's face above the row
-  // The frame's border lies on the outermost column; the row starts well inside it.
-  for (int i = 5; i < shot.width / 2; ++i) {
-    const int x = first ? i : shot.width - 1 - i;
-    const uint32_t c = shot.rgb(x, y);
-    int difference = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-      difference += std::abs(static_cast<int>((c >> shift) & 0xFF) - static_cast<int>((background >> shift) & 0xFF));
-    }
-    if (difference > 24) return POINT{first ? x + 20 : x - 20, y};
-  }
-  return POINT{-1, -1};
-}
-
 }  // namespace
 
-POINT boxButton(HWND box, bool first) {
+std::vector<POINT> messageBoxButtons(HWND box) {
   // A box just shown may not have painted its buttons yet.
-  POINT found = {-1, -1};
+  std::vector<POINT> centres;
   pumpUntil(
       [&] {
-        found = boxButtonNow(box, first);
-        return found.x >= 0;
+        centres = messageBoxButtonsNow(box);
+        return !centres.empty();
       },
       5000);
-  return found;
+  return centres;
+}
+
+POINT boxButton(HWND box, bool first) {
+  const std::vector<POINT> centres = messageBoxButtons(box);
+  if (centres.empty()) return POINT{-1, -1};
+  return first ? centres.front() : centres.back();
 }
 
 uint32_t Screenshot::rgb(int x, int y) const {

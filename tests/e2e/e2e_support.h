@@ -61,14 +61,16 @@ bool pointInstallFolder(const std::wstring& folder);
 bool armFault(const std::string& path, const std::string& fault, int count = 1);
 
 // Where the controls are, in client coordinates of their windows: the main window's from
-// mainframe.xml, the fixed boxes' from their layouts (the toolkit gives a window's client
-// area the whole window). The generic box's buttons are as wide as their texts; they are
-// found on its button row (messageBoxButtons).
+// mainframe.xml, the fixed boxes' from their layouts. The boxes are skinned top-level windows
+// without a frame, so their client area is the whole layout. The generic box's buttons are
+// as wide as their texts; they are found on its button row (messageBoxButtons).
 namespace at {
 // Main window ("cmainframe", 640 x 400).
 constexpr POINT kInstall = {320, 220};
+constexpr POINT kInstallWithPathRow = {320, 254};  // when the path row shows
+constexpr POINT kSetupPath = {320, 264};           // userdefinitionBtn
 constexpr POINT kClose = {622, 19};
-constexpr POINT kStart = {320, 309};
+constexpr POINT kStart = {320, 309};               // tastenowbtn on the finish page
 // Exit confirmation ("box", downloaderbox.xml, 436 x 236): two 100 px buttons, 16 apart,
 // centred on the row 28 px above the bottom.
 constexpr POINT kExitYes = {160, 192};
@@ -77,7 +79,8 @@ constexpr POINT kExitNo = {276, 192};
 // two 150 px buttons, 16 apart, above the 44 px contact row.
 constexpr POINT kErrorBoxLeft = {145, 236};
 constexpr POINT kErrorBoxRight = {311, 236};
-// Generic box ("MessageBoxWindow", 400 x 200): the centre line of "bottombar".
+// Generic box ("MessageBoxWindow", 400 x 200): the centre line of "bottombar", a 30 px row
+// 20 px above the bottom.
 constexpr int kMessageBoxButtonRow = 165;
 }  // namespace at
 
@@ -86,7 +89,8 @@ std::vector<HWND> windowsOfClass(DWORD processId, const wchar_t* className, bool
 // Waits for a visible window of the class; null when none came in time.
 HWND waitForWindowOfClass(DWORD processId, const wchar_t* className, DWORD timeoutMilliseconds);
 // The centres of a generic box's buttons, left to right, found on its button row of a
-// screenshot as runs of pixels that are not the box's white; client coordinates.
+// screenshot as runs of pixels that are not the box's white; client coordinates. Waits up
+// to 5 s for the box's first paint; empty when no button showed.
 std::vector<POINT> messageBoxButtons(HWND box);
 
 // Processes of this Wine session whose image file name is name (case-insensitive).
@@ -106,34 +110,10 @@ std::vector<HWND> topLevelWindows(DWORD processId);
 // button down, then up. False when the window refused a message (gone).
 bool clickAt(HWND window, POINT client);
 
-// A point inside the first or the last button of a generic box, measured on its picture:
-// 20 pixels in from the outer edge of the button row's outermost drawing (every button is at
-// least 88 wide), waiting up to 5 s for the box's first paint. {-1, -1} when the box showed
-// nothing there.
+// The centre of the first or the last button of a generic box (messageBoxButtons); {-1, -1}
+// when the box showed none.
 POINT boxButton(HWND box, bool first);
 
-// A visible top-level window of processId whose class is windowClass, within the time.
-HWND findWindowOfClass(DWORD processId, const wchar_t* windowClass, DWORD timeoutMilliseconds);
-
-// The points the flows click, client coordinates, in one place. The boxes are skinned
-// top-level windows without a frame, so their client area is the whole layout.
-namespace points {
-// Main window ("cmainframe", 640x400).
-constexpr POINT kInstallNow = {320, 220};
-constexpr POINT kInstallNowWithPathRow = {320, 254};
-constexpr POINT kSetupPath = {320, 264};       // userdefinitionBtn
-constexpr POINT kClose = {622, 19};
-constexpr POINT kStartPlayer = {320, 309};     // tastenowbtn on the finish page
-// The exit confirmation (class "box", 436x236): two 100-wide buttons 16 apart, centred,
-// 28 above the bottom.
-constexpr POINT kExitYes = {160, 192};         // btnLeft
-constexpr POINT kExitNo = {276, 192};          // btnRight
-// The generic box (class "MessageBoxWindow", 400x200): its buttons are added at run time,
-// each as wide as its text, side by side centred in a 30-high row 20 above the bottom; their
-// places are measured (boxButton). The centre is a single button's.
-constexpr int kBoxButtonRowY = 165;
-constexpr POINT kBoxSingle = {200, kBoxButtonRowY};
-}  // namespace points
 
 // A window's picture taken from outside the process: PrintWindow, and where that draws
 // nothing (another process's window under Wine) the window's rectangle of the screen.

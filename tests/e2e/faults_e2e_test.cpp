@@ -50,8 +50,8 @@ class FaultsFlow : public InstallerFlow {
     HWND box = nullptr;
     ASSERT_TRUE(pumpUntil(
         [&] {
-          box = findWindowOfClass(installer.processId(), L"MessageBoxWindow", 0);
-          if (!box) box = findWindowOfClass(installer.processId(), L"downloadErrorBox", 0);
+          box = waitForWindowOfClass(installer.processId(), L"MessageBoxWindow", 0);
+          if (!box) box = waitForWindowOfClass(installer.processId(), L"downloadErrorBox", 0);
           return box != nullptr;
         },
         180000))
@@ -74,7 +74,7 @@ class FaultsFlow : public InstallerFlow {
 
   // Presses Install and waits until the stand-in saw the setup requested.
   void installUntilTheSetupIsRequested(ChildProcess& installer) {
-    const POINT install = points::kInstallNow;
+    const POINT install = at::kInstall;
     std::string why;
     EXPECT_TRUE(runFlowStep(flowStep("install", &install, std::string("request:") + kMainSetup, 60), installer,
                             setupRecord_, &why))
@@ -127,19 +127,19 @@ TEST_F(FaultsFlow, ClosingDuringAStalledNetworkEndsEveryRunPromptly) {
     ASSERT_NE(nullptr, installer);
     HWND window = findMainWindow(installer->processId(), 0);
     const wchar_t* boxClass = L"box";
-    POINT answer = points::kExitYes;
+    POINT answer = at::kExitYes;
     bool measure = false;
     if (beforeInstall) {
       ASSERT_TRUE(pumpUntil([&] { return requestsTo(kAddressDocument).size() > addressRequests; }, 30000));
     } else {
       // Earlier runs asked for the setup too: this run's request is one more.
-      ASSERT_TRUE(clickAt(window, points::kInstallNow));
+      ASSERT_TRUE(clickAt(window, at::kInstall));
       ASSERT_TRUE(pumpUntil([&] { return requestsTo(kMainSetup).size() > setupRequests; }, 30000));
       boxClass = L"MessageBoxWindow";
       measure = true;  // "download_close", the first button
     }
-    ASSERT_TRUE(clickAt(window, points::kClose));
-    HWND box = findWindowOfClass(installer->processId(), boxClass, 10000);
+    ASSERT_TRUE(clickAt(window, at::kClose));
+    HWND box = waitForWindowOfClass(installer->processId(), boxClass, 10000);
     ASSERT_NE(nullptr, box) << "no question on closing";
     if (run < 2) shoot(box, beforeInstall ? L"exit_box" : L"slow_download_box");
     if (measure) answer = boxButton(box, true);
@@ -161,8 +161,8 @@ TEST_F(FaultsFlow, AnAnswerEndingEarlyOnTheMainAddressFallsBackToTheSpare) {
   ASSERT_TRUE(armFault(std::string("path=") + kMainSetup + "&fault=close_after&bytes=5000000&count=1"));
   ChildProcess* installer = startAndShow(campaignCopy());
   ASSERT_NE(nullptr, installer);
-  const POINT install = points::kInstallNow;
-  const POINT startPlayer = points::kStartPlayer;
+  const POINT install = at::kInstall;
+  const POINT startPlayer = at::kStart;
   std::string why;
   ASSERT_TRUE(runFlowStep(flowStep("install", &install, "setup", 120), *installer, setupRecord_, &why)) << why;
   ASSERT_TRUE(runFlowStep(flowStep("finish", nullptr, "event:downloader_full_duration", 60), *installer, setupRecord_,

@@ -51,7 +51,7 @@ class GamesFlow : public InstallerFlow {
   // Installs the player through the window and waits until the installer ends by itself
   // (games handed over or installed end it without a finish page); its exit code.
   long installAndWaitForTheEnd(ChildProcess& installer) {
-    const POINT install = points::kInstallNow;
+    const POINT install = at::kInstall;
     std::string why;
     EXPECT_TRUE(runFlowStep(flowStep("window", nullptr, "window", 60), installer, setupRecord_, &why)) << why;
     EXPECT_TRUE(runFlowStep(flowStep("install", &install, "setup", 120), installer, setupRecord_, &why)) << why;

@@ -132,8 +132,8 @@ TEST_P(HostileFlow, TheInstallerKeepsItsDefaultsEndsNormallyAndWritesOnlyWhereIt
   const auto before = listFiles(drive);
   ChildProcess* installer = start(campaignCopy());
   ASSERT_NE(nullptr, installer);
-  const POINT install_now = points::kInstallNow;
-  const POINT start_player = points::kStartPlayer;
+  const POINT install_now = at::kInstall;
+  const POINT start_player = at::kStart;
   std::vector<FlowStep> steps = {flowStep("window", nullptr, "window", 60),
                                  flowStep("install", &install_now, "setup", 180)};
   if (row.games) {

@@ -72,21 +72,21 @@ TEST_P(LanguageFlow, TheNormalInstallRunsInTheLanguageOfTheFileName) {
   EXPECT_NE(tableText("Title_wndTitle", "en_US"), caption(window));
 
   // The exit question on the setup page, answered "No".
-  ASSERT_TRUE(clickAt(window, points::kClose));
-  HWND box = findWindowOfClass(installer->processId(), L"box", 10000);
+  ASSERT_TRUE(clickAt(window, at::kClose));
+  HWND box = waitForWindowOfClass(installer->processId(), L"box", 10000);
   ASSERT_NE(nullptr, box);
   pumpFor(300);
   EXPECT_TRUE(shoot(box, prefix + L"2_exit_box"));
-  ASSERT_TRUE(clickAt(box, points::kExitNo));
+  ASSERT_TRUE(clickAt(box, at::kExitNo));
   // The box gone and the window it disabled enabled again, before the next click.
   ASSERT_TRUE(pumpUntil([&] { return !IsWindow(box) && IsWindowEnabled(window); }, 10000));
   pumpFor(500);
 
   // The path row, then Install from where the button then is.
-  ASSERT_TRUE(clickAt(window, points::kSetupPath));
+  ASSERT_TRUE(clickAt(window, at::kSetupPath));
   pumpFor(500);
   EXPECT_TRUE(shoot(window, prefix + L"3_setup_path"));
-  const POINT installNow = points::kInstallNowWithPathRow;
+  const POINT installNow = at::kInstallWithPathRow;
   ASSERT_TRUE(runFlowStep(flowStep("install", &installNow, "request:/download/package/VelPlayer9.0.exe", 60), *installer,
                           setupRecord_, &why))
       << why;
@@ -97,7 +97,7 @@ TEST_P(LanguageFlow, TheNormalInstallRunsInTheLanguageOfTheFileName) {
       << why;
   pumpFor(500);
   EXPECT_TRUE(shoot(window, prefix + L"5_finish"));
-  const POINT startPlayer = points::kStartPlayer;
+  const POINT startPlayer = at::kStart;
   ASSERT_TRUE(runFlowStep(flowStep("start_player", &startPlayer, "exit", 30), *installer, setupRecord_, &why)) << why;
   EXPECT_EQ(0, installer->waitForExit(0));
 
