@@ -4,7 +4,9 @@
 # Build first (scripts/build and scripts/build-x64). Run: tests/bench/first_paint_benchmark.sh [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-bin="$root/build/x64/bin"
+# The test tree to measure: VEL_BENCH_TREE, e.g. build/i686-tests for the 32-bit build.
+tree=$(cd "$root" && cd "${VEL_BENCH_TREE:-build/x64}" && pwd)
+bin="$tree/bin"
 work=$(mktemp -d "${TMPDIR:-/tmp}/vel-paint.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 # Named like a campaign copy.

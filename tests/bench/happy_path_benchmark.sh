@@ -6,11 +6,13 @@
 # Build first (scripts/build-x64). Run: tests/bench/happy_path_benchmark.sh [MEBIBYTES]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-bin="$root/build/x64/bin"
+# The test tree to measure: VEL_BENCH_TREE, e.g. build/i686-tests for the 32-bit build.
+tree=$(cd "$root" && cd "${VEL_BENCH_TREE:-build/x64}" && pwd)
+bin="$tree/bin"
 mib=${1:-64}
 # The test tree's origins name this port.
-port=$(sed -n 's/^VEL_STANDIN_PORT:STRING=//p' "$root/build/x64/CMakeCache.txt")
-salt=$(sed -n 's/^VEL_REPORT_SALT:STRING=//p' "$root/build/x64/CMakeCache.txt")
+port=$(sed -n 's/^VEL_STANDIN_PORT:STRING=//p' "$tree/CMakeCache.txt")
+salt=$(sed -n 's/^VEL_REPORT_SALT:STRING=//p' "$tree/CMakeCache.txt")
 work=$(mktemp -d "${TMPDIR:-/tmp}/vel-happy.XXXXXX")
 state="$work/standin"
 trap 'python3 "$root/tests/standin/service.py" stop --state "$state" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT

@@ -4,6 +4,8 @@
 # time per MiB. Build first (scripts/build-x64). Run: tests/bench/http_benchmark.sh [bytes]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# The test tree to measure: VEL_BENCH_TREE, e.g. build/i686-tests for the 32-bit build.
+tree=$(cd "$root" && cd "${VEL_BENCH_TREE:-build/x64}" && pwd)
 size=${1:-268435456}
 port=${VEL_BENCH_PORT:-18951}
 state=$(mktemp -d "${TMPDIR:-/tmp}/vel-bench.XXXXXX")
@@ -25,7 +27,7 @@ os.remove(out)
 PY
 )
 read -r ref_mib ref_s ref_rate ref_cpu <<<"$reference"
-lines=$("$root/scripts/wine-session" "$root/scripts/wine-run" "$root/build/x64/bin/http_benchmark.exe" "$url" | tr -d '\r')
+lines=$("$root/scripts/wine-session" "$root/scripts/wine-run" "$tree/bin/http_benchmark.exe" "$url" | tr -d '\r')
 echo "$lines"
 printf 'curl-cli ok   %8.1f MiB %7.2f s %8.1f MiB/s %7.2f cpu-ms/MiB  (host reference)\n' \
   "$ref_mib" "$ref_s" "$ref_rate" "$ref_cpu"

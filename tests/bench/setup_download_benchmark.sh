@@ -4,17 +4,19 @@
 # Run: tests/bench/setup_download_benchmark.sh [bytes]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# The test tree to measure: VEL_BENCH_TREE, e.g. build/i686-tests for the 32-bit build.
+tree=$(cd "$root" && cd "${VEL_BENCH_TREE:-build/x64}" && pwd)
 size=${1:-268435456}
 port=${VEL_BENCH_PORT:-18971}
 state=$(mktemp -d "${TMPDIR:-/tmp}/vel-bench.XXXXXX")
 trap 'python3 "$root/tests/standin/service.py" stop --state "$state"; rm -rf "$state"' EXIT
 python3 "$root/tests/standin/service.py" start --port "$port" --state "$state" >/dev/null
 mib=$(python3 -c "print($size / 1048576.0)")
-"$root/scripts/wine-session" "$root/scripts/wine-run" "$root/build/x64/bin/setup_download_benchmark.exe" \
+"$root/scripts/wine-session" "$root/scripts/wine-run" "$tree/bin/setup_download_benchmark.exe" \
   "http://127.0.0.1:$port/gen/$size" "$mib" | tr -d '\r'
 # One chain download in a process of its own (peak working set, CPU per MiB), and the host's
 # curl on the same file for comparison.
-"$root/scripts/wine-session" "$root/scripts/wine-run" "$root/build/x64/bin/setup_download_benchmark.exe" \
+"$root/scripts/wine-session" "$root/scripts/wine-run" "$tree/bin/setup_download_benchmark.exe" \
   "http://127.0.0.1:$port/gen/$size" "$mib" --once | tr -d '\r'
 python3 - "http://127.0.0.1:$port/gen/$size" "$mib" <<'PY'
 import resource, subprocess, sys
