@@ -62,15 +62,22 @@ TEST_F(StartFlow, ACampaignCopyFetchesItsDocumentsAndReportsItsRun) {
   for (const std::string& path : documents) EXPECT_EQ(1u, countOf(requestedPaths(), path)) << path;
 }
 
-TEST_F(StartFlow, ASecondStartWhileTheFirstRunsEndsWithZero) {
+TEST_F(StartFlow, ASecondStartBringsTheFirstToTheFrontAndEndsWithZero) {
   std::wstring exe = campaignCopy(kCampaign);
   ChildProcess* first = start(exe);
   ASSERT_NE(nullptr, first);
   ASSERT_TRUE(pumpUntil([&] { return hasEndpoint(first->processId()); }, 30000));
+  HWND window = findMainWindow(first->processId(), 10000);
+  ASSERT_NE(nullptr, window);
+  // The user put the first copy's window away before starting the campaign copy again.
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(pumpUntil([&] { return IsIconic(window) != FALSE; }, 5000));
   ChildProcess* second = start(exe);
   ASSERT_NE(nullptr, second);
-  // A copy that did not see the first would run on until ended: any bound tells them apart.
-  EXPECT_EQ(0, second->waitForExit(15000));
+  EXPECT_EQ(0, second->waitForExit(5000)) << "the second copy did not end within 5 s";
+  EXPECT_TRUE(pumpUntil([&] { return !IsIconic(window) && IsWindowVisible(window); }, 5000))
+      << "the first copy's window stayed minimised";
+  EXPECT_TRUE(pumpUntil([&] { return GetForegroundWindow() == window; }, 5000)) << "not in front";
   EXPECT_EQ(1u, processesNamed(kCampaignImage).size());
   ASSERT_TRUE(endInstaller(*first));
   EXPECT_EQ(0, first->waitForExit(30000));
@@ -108,6 +115,9 @@ TEST_F(StartFlow, TwentyStartsAtOnceLeaveOneRunningInstaller) {
   }
   EXPECT_EQ(1u, processesNamed(kCampaignImage).size());
   EXPECT_TRUE(pumpUntil([&] { return hasEndpoint(copies[survivor]->processId()); }, 30000));
+  // One window on the screen: the survivor's, and none of another copy.
+  EXPECT_NE(nullptr, findMainWindow(copies[survivor]->processId(), 10000));
+  EXPECT_EQ(1u, windowsOfClass(0, L"cmainframe").size());
   ASSERT_TRUE(endInstaller(*copies[survivor]));
   EXPECT_EQ(0, copies[survivor]->waitForExit(30000));
   EXPECT_EQ(1u, countOf(analyticsEventNames(), "download_run"));
