@@ -26,13 +26,13 @@ using namespace testing_support;
 
 namespace e2e {
 
-namespace {
-
 std::wstring environment(const wchar_t* name) {
   wchar_t value[MAX_PATH * 2] = {};
   DWORD n = GetEnvironmentVariableW(name, value, static_cast<DWORD>(std::size(value)));
   return n > 0 && n < std::size(value) ? std::wstring(value) : std::wstring();
 }
+
+namespace {
 
 std::string origin() { return "http://127.0.0.1:" + std::to_string(standinPort()); }
 

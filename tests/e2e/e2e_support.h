@@ -21,6 +21,8 @@ namespace e2e {
 
 using testing_support::RecordedRequest;
 
+// A variable of this process's environment; empty when unset or too long.
+std::wstring environment(const wchar_t* name);
 // The installer under test: $VEL_E2E_INSTALLER when set, else the one built beside the tests.
 std::wstring installerExe();
 

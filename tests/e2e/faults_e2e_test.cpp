@@ -25,12 +25,6 @@ size_t countOf(const std::vector<std::string>& items, const std::string& item) {
   return static_cast<size_t>(std::count(items.begin(), items.end(), item));
 }
 
-std::wstring environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::wstring(value) : std::wstring();
-}
-
 }  // namespace
 
 class FaultsFlow : public InstallerFlow {

@@ -13,12 +13,6 @@ using namespace testing_support;
 
 namespace {
 
-std::wstring environmentValue(const wchar_t* name) {
-  wchar_t value[1024] = {};
-  const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-  return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
 class ShippedExecutable : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -26,13 +20,13 @@ class ShippedExecutable : public ::testing::Test {
       GTEST_SKIP() << "the shipped executable is 32-bit; this is the x64 tree, whose Wine may have no 32-bit "
                       "part (the i686 tree runs this test where the machine runs 32-bit programs)";
     }
-    if (environmentValue(L"VEL_E2E_NO_NETWORK") != L"1") {
-      std::wstring why = environmentValue(L"VEL_E2E_NETWORK_WHY");
+    if (environment(L"VEL_E2E_NO_NETWORK") != L"1") {
+      std::wstring why = environment(L"VEL_E2E_NETWORK_WHY");
       if (why.empty()) why = L"not run through tests/e2e/without-network";
       GTEST_SKIP() << "no network fence (" << utility::toUtf8(why)
                    << "); the shipped executable talks to the real hosts, so it is not run";
     }
-    shipped_ = environmentValue(L"VEL_E2E_SHIPPED");
+    shipped_ = environment(L"VEL_E2E_SHIPPED");
     ASSERT_FALSE(shipped_.empty()) << "VEL_E2E_SHIPPED names no executable";
     dir_ = makeTempDir(L"shipped");
     ASSERT_FALSE(dir_.empty());
