@@ -2,6 +2,8 @@
 // tree's copy that talks to the stand-in: it starts under 32-bit Wine as a campaign copy,
 // shows and paints its main window, and ends cleanly when the user closes it. It runs
 // without any network (tests/e2e/without-network), so none of its real origins is reached.
+#include <winsock2.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/e2e/e2e_support.h"
@@ -73,4 +75,22 @@ TEST_F(ShippedExecutable, StartsShowsItsWindowAndEndsWhenClosed) {
   ASSERT_TRUE(clickAt(box, at::kExitYes));
   EXPECT_EQ(0, installer_.waitForExit(20000)) << "still running or crashed after \"Yes\"";
   EXPECT_TRUE(processesToEnd({dir_}).empty()) << "a process of the install folder stayed";
+}
+
+// The fence itself, as the shipped executable meets it: a Windows program inside cannot reach
+// the stand-in, which listens outside on the loopback (and answers every other test there).
+TEST(NetworkFence, HoldsForWindowsPrograms) {
+  if (environment(L"VEL_E2E_NO_NETWORK") != L"1") GTEST_SKIP() << "no network fence here";
+  WSADATA wsa;
+  ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &wsa));
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  ASSERT_NE(INVALID_SOCKET, s);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<u_short>(standinPort()));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const int connected = connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  closesocket(s);
+  WSACleanup();
+  EXPECT_NE(0, connected) << "connected to 127.0.0.1:" << standinPort() << " from inside the fence";
 }

@@ -509,7 +509,7 @@ def main():
             return 1
         log = open(os.path.join(args.state, "service.log"), "ab")
         process = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", "--port", str(args.port),
-                                    "--state", args.state, "--salt", args.salt], stdout=log, stderr=log, stdin=subprocess.DEVNULL,
+                                    "--state", os.path.abspath(args.state), "--salt", args.salt], stdout=log, stderr=log, stdin=subprocess.DEVNULL,
                                    start_new_session=True)
         with open(pid_file, "w") as f:
             f.write(str(process.pid))
@@ -523,10 +523,29 @@ def main():
     return 0
 
 
+def is_standin(pid, state):
+    """Whether pid is this script serving the given state folder: a pid file outlives its
+    process, and the number may since have gone to any other program."""
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            argv = [a.decode("utf-8", "replace") for a in f.read().split(b"\0") if a]
+    except OSError:
+        return False
+    if "serve" not in argv or "--state" not in argv:
+        return False
+    script = next((a for a in argv if a.endswith(os.path.basename(__file__))), None)
+    i = argv.index("--state")
+    return (script is not None and i + 1 < len(argv) and
+            os.path.realpath(argv[i + 1]) == os.path.realpath(state))
+
+
 def stop(pid_file):
     try:
         with open(pid_file) as f:
             pid = int(f.read().strip())
+        if not is_standin(pid, os.path.dirname(pid_file)):
+            os.remove(pid_file)
+            return
         os.kill(pid, signal.SIGTERM)
         for _ in range(100):
             try:
