@@ -601,6 +601,80 @@ std::vector<FlowStep> readFlowSteps(const std::wstring& table) {
   return steps;
 }
 
+namespace {
+
+// One condition of a flow step's wait, as a predicate; false (with the reason) when the
+// table's text is not one.
+bool flowCondition(const std::string& w, ChildProcess& installer, const std::wstring& setupRecord,
+                   std::function<bool()>* out, std::string* why) {
+  std::function<bool()>& held = *out;
+  if (w == "window") {
+    held = [&installer] {
+      HWND shown = findMainWindow(installer.processId(), 0);
+      return shown && IsWindowVisible(shown);
+    };
+  } else if (w.compare(0, 8, "request:") == 0) {
+    held = [path = w.substr(8)] {
+      for (const RecordedRequest& r : standinRequests()) {
+        if (r.path == path) return true;
+      }
+      return false;
+    };
+  } else if (w.compare(0, 6, "event:") == 0) {
+    held = [key = w.substr(6)] {
+      std::vector<std::string> keys = collectedEventKeys();
+      return std::find(keys.begin(), keys.end(), key) != keys.end();
+    };
+  } else if (w.compare(0, 6, "pixel:") == 0) {
+    // "pixel:X,Y,RRGGBB[|RRGGBB...]": the main window shows one of those colours at the client
+    // point, as a user sees a page once it has painted (the finish page's Start button, say;
+    // a button under the pointer shows its hot colour).
+    int x = 0, y = 0, used = 0;
+    std::vector<unsigned> colours;
+    if (std::sscanf(w.c_str() + 6, "%d,%d,%n", &x, &y, &used) != 2 || used == 0) {
+      *why = "bad pixel wait \"" + w + "\"";
+      return false;
+    }
+    for (const char* c = w.c_str() + 6 + used;;) {
+      char* end = nullptr;
+      colours.push_back(static_cast<unsigned>(std::strtoul(c, &end, 16)));
+      if (end == c || (*end != '|' && *end != '\0')) {
+        *why = "bad pixel wait \"" + w + "\"";
+        return false;
+      }
+      if (*end == '\0') break;
+      c = end + 1;
+    }
+    held = [&installer, x, y, colours] {
+      HWND shown = findMainWindow(installer.processId(), 0);
+      if (!shown || !IsWindowVisible(shown)) return false;
+      const uint32_t seen = captureWindow(shown).rgb(x, y);
+      if (seen == 0xFFFFFFFFu) return false;
+      for (unsigned colour : colours) {
+        bool matches = true;
+        for (int shift : {0, 8, 16}) {
+          if (std::abs(static_cast<int>((seen >> shift) & 0xFF) - static_cast<int>((colour >> shift) & 0xFF)) > 8) matches = false;
+        }
+        if (matches) return true;
+      }
+      return false;
+    };
+  } else if (w == "setup") {
+    held = [&setupRecord] { return !readFile(setupRecord).empty(); };
+  } else if (w == "exit") {
+    held = [&installer] { return installer.waitForExit(0) != -1; };
+  } else if (w.compare(0, 6, "sleep:") == 0) {
+    pumpFor(static_cast<DWORD>(std::atoi(w.c_str() + 6)));
+    held = [] { return true; };
+  } else {
+    *why = "unknown wait \"" + w + "\"";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstring& setupRecord, std::string* why) {
   auto fail = [&](const std::string& reason) {
     if (why) *why = reason;
@@ -611,51 +685,24 @@ bool runFlowStep(const FlowStep& step, ChildProcess& installer, const std::wstri
     if (!window) return fail("no main window to click");
     if (!clickAt(window, step.point)) return fail("the click was refused");
   }
-  const std::string& w = step.wait;
-  std::function<bool()> held;
-  if (w == "window") {
-    held = [&] {
-      HWND shown = findMainWindow(installer.processId(), 0);
-      return shown && IsWindowVisible(shown);
-    };
-  } else if (w.compare(0, 8, "request:") == 0) {
-    held = [&] {
-      for (const RecordedRequest& r : standinRequests()) {
-        if (r.path == w.substr(8)) return true;
-      }
-      return false;
-    };
-  } else if (w.compare(0, 6, "event:") == 0) {
-    held = [&] {
-      std::vector<std::string> keys = collectedEventKeys();
-      return std::find(keys.begin(), keys.end(), w.substr(6)) != keys.end();
-    };
-  } else if (w.compare(0, 6, "pixel:") == 0) {
-    // "pixel:X,Y,RRGGBB": the main window shows that colour at the client point, as a user
-    // sees a page once it is there (the finish page's Start button, say).
-    int x = 0, y = 0;
-    unsigned colour = 0;
-    if (std::sscanf(w.c_str() + 6, "%d,%d,%x", &x, &y, &colour) != 3) return fail("bad pixel wait \"" + w + "\"");
-    held = [&installer, x, y, colour] {
-      HWND shown = findMainWindow(installer.processId(), 0);
-      if (!shown || !IsWindowVisible(shown)) return false;
-      const uint32_t seen = captureWindow(shown).rgb(x, y);
-      if (seen == 0xFFFFFFFFu) return false;
-      for (int shift : {0, 8, 16}) {
-        if (std::abs(static_cast<int>((seen >> shift) & 0xFF) - static_cast<int>((colour >> shift) & 0xFF)) > 8) return false;
-      }
-      return true;
-    };
-  } else if (w == "setup") {
-    held = [&] { return !readFile(setupRecord).empty(); };
-  } else if (w == "exit") {
-    held = [&] { return installer.waitForExit(0) != -1; };
-  } else if (w.compare(0, 6, "sleep:") == 0) {
-    pumpFor(static_cast<DWORD>(std::atoi(w.c_str() + 6)));
-    held = [] { return true; };
-  } else {
-    return fail("unknown wait \"" + w + "\"");
+  // "A+B": every part must hold at once.
+  std::vector<std::function<bool()>> parts;
+  for (size_t from = 0; from <= step.wait.size();) {
+    size_t plus = step.wait.find('+', from);
+    if (plus == std::string::npos) plus = step.wait.size();
+    std::function<bool()> part;
+    std::string reason;
+    if (!flowCondition(step.wait.substr(from, plus - from), installer, setupRecord, &part, &reason)) return fail(reason);
+    parts.push_back(std::move(part));
+    from = plus + 1;
   }
+  auto held = [&parts] {
+    for (auto& part : parts) {
+      if (!part()) return false;
+    }
+    return true;
+  };
+  const std::string& w = step.wait;
   // A click step's page may come a moment after the wait began (the finish page follows the
   // setup's report once its process has ended): the click is repeated until the wait holds.
   DWORD lastClick = GetTickCount();
