@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "utility/command_line.h"
 #include "utility/log.h"
 #include "utility/process.h"
 
@@ -109,7 +110,7 @@ utility::UniqueHandle getShellToken(const ShellMatch& shell, DWORD* status) {
 
 int createProcessWithShellToken(const std::wstring& executable, const std::wstring& argument,
                                 const ShellMatch& shell) {
-  std::wstring commandLine = L"\"" + executable + L"\" " + argument;
+  std::wstring commandLine = utility::command_line::forProgram(executable, argument);
   // The function refuses longer command lines; a cut one would start the player wrongly.
   if (commandLine.size() > kTokenCommandLineLimit) {
     VEL_LOG(L"command line too long for the shell token: %d", static_cast<int>(commandLine.size()));

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "utility/command_line.h"
 #include "utility/log.h"
 #include "utility/unique_handle.h"
 
@@ -35,8 +36,7 @@ bool shell(const std::wstring& file, const std::wstring& parameters, bool runAsA
 
 HANDLE create(const std::wstring& file, const std::wstring& parameters, bool show, DWORD* processId) {
   VEL_LOG(L"createProcess filename = [%s], param = [%s], show = %d", file.c_str(), parameters.c_str(), show ? 1 : 0);
-  std::wstring commandLine = L"\"" + file + L"\"";
-  if (!parameters.empty()) commandLine += L" " + parameters;
+  std::wstring commandLine = command_line::forProgram(file, parameters);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;

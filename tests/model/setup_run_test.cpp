@@ -102,10 +102,10 @@ TEST(SetupRun, TheSetupGetsTheFixedCommandLine) {
     const char* expected;   // after the quoted setup path and one blank; FOLDER is the full folder
   } cases[] = {
       {L"1203", L"de", L"Vel Player\\", L"gclid_abc",
-       "-silence -downloader -openid=1203 -language=de -path=\"FOLDER\" -googleid=gclid_abc"},
-      {L"1203", L"", L"player\\", L"", "-silence -downloader -openid=1203 -path=\"FOLDER\""},
-      {L"", L"en", L"player\\", L"", "-silence -downloader -openid= -language=en -path=\"FOLDER\""},
-      {L"7", L"", L"a b  c\\", L"g", "-silence -downloader -openid=7 -path=\"FOLDER\" -googleid=g"},
+       "-silence -downloader -openid=1203 -language=de -path=\"FOLDER\\\" -googleid=gclid_abc"},
+      {L"1203", L"", L"player\\", L"", "-silence -downloader -openid=1203 -path=\"FOLDER\\\""},
+      {L"", L"en", L"player\\", L"", "-silence -downloader -openid= -language=en -path=\"FOLDER\\\""},
+      {L"7", L"", L"a b  c\\", L"g", "-silence -downloader -openid=7 -path=\"FOLDER\\\" -googleid=g"},
   };
   for (const Case& c : cases) {
     StandinSetup setup(L"result=none\r\n");
@@ -128,6 +128,8 @@ TEST(SetupRun, TheSetupGetsTheFixedCommandLine) {
     std::string expected = c.expected;
     expected.replace(expected.find("FOLDER"), 6, narrow(folder));
     EXPECT_EQ("\"" + narrow(setup.exe) + "\" " + expected, setup.recordedLine());
+    // The setup splits its line as CommandLineToArgvW does and still finds the folder.
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder + L"vms\\config\\morvanes.config").c_str()));
   }
 }
 

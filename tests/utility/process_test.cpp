@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include "tests/support/log_capture.h"
 #include "tests/support/test_support.h"
+#include "utility/command_line.h"
 #include "utility/encoding.h"
 #include "utility/process.h"
 #include "utility/ufile.h"
@@ -100,6 +102,35 @@ TEST_F(ProcessTest, CreateQuotesAPathWithBlanks) {
   EXPECT_FALSE(process::create(dir_ + L"missing.exe", L"", false));
   EXPECT_FALSE(process::execute(dir_ + L"missing.exe", L"", false, 100));
   EXPECT_FALSE(log.find(L"createProcess failed!!! lastError = 2").empty());
+}
+
+// Whatever a value holds, the system's own splitting gives back exactly the arguments built,
+// a folder's trailing backslash included.
+TEST(CommandLine, EachArgumentComesBackWholeFromCommandLineToArgv) {
+  namespace command_line = utility::command_line;
+  const std::vector<std::wstring> values = {
+      L"plain", L"", L"a b", L"tab\there", L"C:\\Vel Player\\", L"C:\\dir\\\\", L"say \"hi\"", L"back\\\"slash",
+      L"gid -uninstall -path=..", L"x\" -y", L"\\\\server\\share\\", L"\"",
+  };
+  std::vector<std::wstring> arguments;
+  for (const std::wstring& value : values) arguments.push_back(command_line::argument(value));
+  for (const std::wstring& value : values) arguments.push_back(L"-path=" + command_line::quoted(value));
+  std::wstring line = command_line::forProgram(L"C:\\Program Files\\p.exe", command_line::join(arguments));
+
+  int count = 0;
+  LPWSTR* parsed = CommandLineToArgvW(line.c_str(), &count);
+  ASSERT_NE(nullptr, parsed);
+  ASSERT_EQ(static_cast<int>(values.size() * 2 + 1), count) << utility::toUtf8(line);
+  EXPECT_EQ(L"C:\\Program Files\\p.exe", std::wstring(parsed[0]));
+  for (size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(values[i], std::wstring(parsed[1 + i])) << utility::toUtf8(line);
+    EXPECT_EQ(L"-path=" + values[i], std::wstring(parsed[1 + values.size() + i])) << utility::toUtf8(line);
+  }
+  LocalFree(parsed);
+
+  EXPECT_EQ(L"plain", command_line::argument(L"plain")) << "a plain value is left as it is";
+  EXPECT_EQ(L"\"C:\\Vel\\\\\"", command_line::quoted(L"C:\\Vel\\"));
+  EXPECT_EQ(L"\"p.exe\"", command_line::forProgram(L"p.exe", L""));
 }
 
 TEST_F(ProcessTest, ShellAndBrowserStartADocumentWithItsHandler) {
