@@ -12,6 +12,7 @@
 #include "utility/log.h"
 #include "utility/process.h"
 #include "utility/process_list.h"
+#include "utility/system_paths.h"
 #include "utility/ufile.h"
 #include "utility/unique_handle.h"
 
@@ -44,7 +45,9 @@ void killPlayerProcesses() {
   std::map<std::wstring, DWORD> running = helper::listProcesses();
   for (const wchar_t* name : kNames) {
     if (running.find(name) == running.end()) continue;
-    utility::process::execute(L"taskkill", std::wstring(L"/F /IM ") + name + L" /T", false, 2000);
+    // By full path: a taskkill.exe beside the installer would otherwise run elevated.
+    utility::process::execute(utility::systemFolderFile(L"taskkill.exe"), std::wstring(L"/F /IM ") + name + L" /T",
+                              false, 2000);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "utility/command_line.h"
 #include "utility/log.h"
+#include "utility/system_paths.h"
 #include "utility/unique_handle.h"
 
 namespace utility {
@@ -90,7 +91,13 @@ void openInBrowser(const std::wstring& address) {
     if (info.hProcess) CloseHandle(info.hProcess);
     return;
   }
-  ShellExecuteW(nullptr, L"open", L"iexplore.exe", address.c_str(), nullptr, SW_SHOW);
+  // By full path: a bare name is searched for beside the installer first.
+  std::wstring browser = internetExplorerPath();
+  if (browser.empty()) {
+    VEL_LOG(L"no browser to open the address");
+    return;
+  }
+  ShellExecuteW(nullptr, L"open", browser.c_str(), address.c_str(), nullptr, SW_SHOW);
 }
 
 }  // namespace process

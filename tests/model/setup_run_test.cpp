@@ -210,6 +210,33 @@ TEST(SetupRun, RunningPlayerProgramsAreEndedOthersAreNot) {
   removeTree(dir);
 }
 
+// A taskkill.exe planted beside the (elevated) program and in its current folder never runs:
+// the system's own is started by its full path.
+TEST(SetupRun, APlantedTaskkillIsNotRun) {
+  std::wstring dir = makeTempDir(L"plant");
+  const std::vector<std::wstring> planted = {binDir() + L"taskkill.exe", dir + L"taskkill.exe"};
+  for (const std::wstring& copy : planted) {
+    ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(writeFile(copy + L".calls", ""));
+  }
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  SetCurrentDirectoryW(dir.c_str());
+  ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), (dir + L"ovplayer.exe").c_str(), FALSE));
+  ChildProcess player;
+  ASSERT_TRUE(player.start(dir + L"ovplayer.exe", L"--sleep-ms 20000"));
+  ASSERT_TRUE(pumpUntil([] { return running(L"ovplayer.exe"); }, 5000));
+  killPlayerProcesses();
+  SetCurrentDirectoryW(previous);
+  for (const std::wstring& copy : planted) {
+    EXPECT_EQ("", readFile(copy + L".calls")) << narrow(copy) << " ran";
+    DeleteFileW(copy.c_str());
+    DeleteFileW((copy + L".calls").c_str());
+  }
+  player.kill();
+  removeTree(dir);
+}
+
 namespace {
 
 // The model runs the stand-in setup from its install folder, as after a download.
