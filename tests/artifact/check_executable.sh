@@ -18,6 +18,9 @@ while read -r dll; do
   echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$allowed" || fail "statically imports $dll"
 done < <(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
 
+headers=$(i686-w64-mingw32-objdump -p "$exe")
+grep -qi 'large address aware' <<<"$headers" || fail "not large-address-aware"
+
 rc=$(mktemp)
 trap 'rm -f "$rc"' EXIT
 i686-w64-mingw32-windres -i "$exe" -O rc -o "$rc"
