@@ -5,6 +5,7 @@
 #include "utility/command_line.h"
 #include "utility/log.h"
 #include "utility/system_paths.h"
+#include "utility/user_shell.h"
 #include "utility/unique_handle.h"
 
 namespace utility {
@@ -79,7 +80,24 @@ bool execute(const std::wstring& file, const std::wstring& parameters, bool show
   return result;
 }
 
+bool isWebAddress(const std::wstring& address) {
+  for (const wchar_t* scheme : {L"http://", L"https://"}) {
+    int length = static_cast<int>(wcslen(scheme));
+    if (address.size() > static_cast<size_t>(length) &&
+        CompareStringOrdinal(address.c_str(), length, scheme, length, TRUE) == CSTR_EQUAL) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void openInBrowser(const std::wstring& address) {
+  // Addresses come from the service's documents: a file or another scheme could start anything.
+  if (!isWebAddress(address)) {
+    VEL_LOG(L"not a web address, not opened: %s", address.c_str());
+    return;
+  }
+  if (user_shell::shellExecute(address, L"", true)) return;
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
