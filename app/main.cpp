@@ -11,6 +11,7 @@
 #include "model/downloader_model.h"
 #include "skin/fonts.h"
 #include "toolkit/toolkit.h"
+#include "utility/dll_search.h"
 #include "utility/log.h"
 #include "utility/log_writer.h"
 #include "utility/ufile.h"
@@ -30,6 +31,8 @@ void runMessageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
+  // Before anything can load a DLL: none may come from the executable's folder.
+  utility::restrictDllSearchToSystem();
   if (FAILED(CoInitialize(nullptr))) {
     MessageBoxW(nullptr, L"error", L"error1", MB_OK);
     return 0;

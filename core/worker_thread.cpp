@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include <exception>
+
 #include "utility/log.h"
 
 // What the running thread and its owner share; each holds a reference.
@@ -50,11 +52,26 @@ bool WorkerThread::start(RunablePtr& task) {
 unsigned __stdcall WorkerThread::threadMain(void* reference) {
   std::unique_ptr<std::shared_ptr<Shared>> shared(static_cast<std::shared_ptr<Shared>*>(reference));
   current_ = shared->get();
-  (*shared)->task->run();
+  unsigned result = 0;
+  // Nothing thrown by a task (a failed allocation included) may end the process through
+  // std::terminate: it is logged and the task counts as failed.
+  try {
+    (*shared)->task->run();
+  } catch (const std::exception& error) {
+    VEL_LOG(L"worker task failed: %S", error.what());
+    result = 1;
+  } catch (...) {
+    VEL_LOG(L"worker task failed: unknown exception");
+    result = 1;
+  }
   // Released here, on the thread that ran it: its owner may no longer be waiting.
-  (*shared)->task.reset();
+  try {
+    (*shared)->task.reset();
+  } catch (...) {
+    result = 1;
+  }
   current_ = nullptr;
-  return 0;
+  return result;
 }
 
 void WorkerThread::requestStop() {

@@ -49,6 +49,52 @@ bool isAllDigits(const std::wstring& text) {
   return true;
 }
 
+namespace {
+
+bool isAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+bool isAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+}  // namespace
+
+bool isOpenId(const std::wstring& text) { return !text.empty() && text.size() <= 16 && isAllDigits(text); }
+
+bool isGoogleId(const std::wstring& text) {
+  if (text.empty() || text.size() > 256) return false;
+  for (wchar_t c : text) {
+    if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != L'_' && c != L'-' && c != L'.') return false;
+  }
+  return true;
+}
+
+bool isLanguageToken(const std::wstring& text) {
+  if (text.empty() || text.size() > 3) return false;
+  for (wchar_t c : text) {
+    if (!isAsciiLetter(c)) return false;
+  }
+  return true;
+}
+
+bool isPackageName(const std::wstring& text) {
+  if (text.empty() || text.size() > 255) return false;
+  bool segmentStart = true;
+  for (wchar_t c : text) {
+    if (c == L'.') {
+      if (segmentStart) return false;
+      segmentStart = true;
+      continue;
+    }
+    if (segmentStart ? !isAsciiLetter(c) : !(isAsciiLetter(c) || isAsciiDigit(c) || c == L'_')) return false;
+    segmentStart = false;
+  }
+  return !segmentStart;
+}
+
+bool isResolution(const std::wstring& text) {
+  size_t x = text.find(L'x');
+  if (x == 0 || x == std::wstring::npos || x + 1 == text.size() || text.size() > 16) return false;
+  return isAllDigits(text.substr(0, x)) && isAllDigits(text.substr(x + 1));
+}
+
 long leadingInteger(const std::wstring& text) {
   long value = 0;
   for (wchar_t c : text) {

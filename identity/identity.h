@@ -27,6 +27,20 @@ FileNameIdentity parseInstallerFileName(const std::wstring& name);
 std::map<std::wstring, std::wstring> parseCommandLinePairs(const wchar_t* commandLine);
 
 bool isAllDigits(const std::wstring& text);
+
+// The grammars of the values that can reach a child's command line. Each reader drops a
+// value that does not fit (and logs it), so that the value's fallback applies instead.
+// An open id: 1 to 16 decimal digits.
+bool isOpenId(const std::wstring& text);
+// A google (advertising click) id: 1 to 256 letters, digits, "_", "-" or ".".
+bool isGoogleId(const std::wstring& text);
+// A language token of the file name: 1 to 3 letters.
+bool isLanguageToken(const std::wstring& text);
+// An Android package name: segments of letters, digits and "_", each starting with a letter,
+// joined by single dots; at most 255 characters.
+bool isPackageName(const std::wstring& text);
+// A screen resolution: width "x" height in decimal digits, e.g. "1280x720".
+bool isResolution(const std::wstring& text);
 // The leading decimal digits as a number; 0 when there are none.
 long leadingInteger(const std::wstring& text);
 

@@ -15,6 +15,7 @@
 #include "model/setup_run.h"
 #include "telemetry/event_catalogue.h"
 #include "telemetry/vel_reporter.h"
+#include "utility/command_line.h"
 #include "utility/disk.h"
 #include "utility/encoding.h"
 #include "utility/log.h"
@@ -214,7 +215,9 @@ void DownloaderModel::setLanguage(const std::wstring& localeName) {
 
 void DownloaderModel::launchPlayer() {
   std::wstring argument;
-  if (!packageName_.empty()) argument = L"downloadpackage=" + packageName_ + L"|package=" + packageName_;
+  if (!packageName_.empty()) {
+    argument = utility::command_line::argument(L"downloadpackage=" + packageName_ + L"|package=" + packageName_);
+  }
   runPlayer(argument);
 }
 
@@ -320,6 +323,24 @@ void DownloaderModel::applyFileName(const std::wstring& modulePath) {
   VEL_LOG(L"model. type: %s, language %s package:%s, openID:%s", identity.type.c_str(), identity.language.c_str(),
           identity.package.c_str(), identity.openId.c_str());
 
+  // The name is anyone's to choose: a value outside its grammar is dropped, as if absent.
+  if (!identity.openId.empty() && !isOpenId(identity.openId)) {
+    VEL_LOG(L"open id dropped: [%s]", identity.openId.c_str());
+    identity.openId.clear();
+  }
+  if (!identity.language.empty() && identity.language.size() <= 3 && !isLanguageToken(identity.language)) {
+    VEL_LOG(L"language dropped: [%s]", identity.language.c_str());
+    identity.language.clear();
+  }
+  if (identity.package.size() > 5 && !isPackageName(identity.package)) {
+    VEL_LOG(L"package dropped: [%s]", identity.package.c_str());
+    identity.package.clear();
+  }
+  if (!identity.googleId.empty() && !isGoogleId(identity.googleId)) {
+    VEL_LOG(L"google id dropped: [%s]", identity.googleId.c_str());
+    identity.googleId.clear();
+  }
+
   ConfigImp& config = ConfigImp::instance();
   if (!identity.openId.empty() && openId_ == L"100") openId_ = identity.openId;
   if (!identity.language.empty() && identity.language.size() <= 3) {
@@ -353,6 +374,10 @@ void DownloaderModel::applyCommandLine(const wchar_t* commandLine) {
   std::map<std::wstring, std::wstring> pairs = parseCommandLinePairs(commandLine);
   if (pairs.empty()) return;
   std::wstring name = pairs[L"name"], package = pairs[L"package"], apkUrl = pairs[L"apkurl"];
+  if (!package.empty() && !isPackageName(package)) {
+    VEL_LOG(L"package dropped: [%s]", package.c_str());
+    package.clear();
+  }
   if (!apkUrl.empty()) {
     GameRecord game;
     game.downloadUrl = apkUrl;

@@ -1,6 +1,11 @@
 #include "model/game_files.h"
 
+#include <vector>
+
 #include "model/safe_file_name.h"
+#include "utility/command_line.h"
+
+namespace command_line = utility::command_line;
 
 namespace game_files {
 
@@ -30,17 +35,21 @@ std::wstring consoleProgram(const std::wstring& installPath) { return inFolder(i
 std::wstring playerProgram(const std::wstring& installPath) { return inFolder(installPath, L"ovplayer.exe"); }
 
 std::wstring resolutionArguments(const std::wstring& resolution) {
-  return L"modify --index 0 --resolution " + resolution;
+  return command_line::join({L"modify --index 0 --resolution", command_line::argument(resolution)});
 }
 
 std::wstring installArguments(const GameRecord& game, const GameFiles& files) {
-  std::wstring arguments = L"installapk --index 0 --filename \"" + files.package + L"\"";
+  std::vector<std::wstring> arguments = {L"installapk --index 0 --filename", command_line::quoted(files.package)};
   if (!game.expansionFile.empty()) {
-    arguments += L" --packagename " + game.packageName + L" --fileobb \"" + files.expansion + L"\"";
+    arguments.insert(arguments.end(), {L"--packagename", command_line::argument(game.packageName), L"--fileobb",
+                                       command_line::quoted(files.expansion)});
   }
-  return arguments + L" --wait --hide";
+  arguments.push_back(L"--wait --hide");
+  return command_line::join(arguments);
 }
 
-std::wstring playerArgument(const std::wstring& packageName) { return L"package=" + packageName; }
+std::wstring playerArgument(const std::wstring& packageName) {
+  return command_line::argument(L"package=" + packageName);
+}
 
 }  // namespace game_files

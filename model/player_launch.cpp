@@ -4,8 +4,10 @@
 
 #include <vector>
 
+#include "utility/command_line.h"
 #include "utility/log.h"
 #include "utility/process.h"
+#include "utility/user_shell.h"
 
 namespace player_launch {
 namespace {
@@ -109,7 +111,7 @@ utility::UniqueHandle getShellToken(const ShellMatch& shell, DWORD* status) {
 
 int createProcessWithShellToken(const std::wstring& executable, const std::wstring& argument,
                                 const ShellMatch& shell) {
-  std::wstring commandLine = L"\"" + executable + L"\" " + argument;
+  std::wstring commandLine = utility::command_line::forProgram(executable, argument);
   // The function refuses longer command lines; a cut one would start the player wrongly.
   if (commandLine.size() > kTokenCommandLineLimit) {
     VEL_LOG(L"command line too long for the shell token: %d", static_cast<int>(commandLine.size()));
@@ -142,6 +144,9 @@ int createProcessWithShellToken(const std::wstring& executable, const std::wstri
 void runPlayer(const std::wstring& installPath, const std::wstring& argument, const ShellMatch& shell,
                SystemVersion version) {
   std::wstring player = installPath + L"\\ovplayer.exe";
+  // First through the desktop shell, with the user's own rights; the paths below may end
+  // elevated and are kept for a system where that shell cannot be asked.
+  if (utility::user_shell::shellExecute(player, argument, false)) return;
   // Before Windows 8 (6.2) the player is started through the shell, elevated.
   if (version.major < 6 || (version.major == 6 && version.minor < 2)) {
     utility::process::shell(player, argument, true, false);

@@ -7,7 +7,9 @@
 
 #include <utility>
 
+#include "identity/identity.h"
 #include "utility/encoding.h"
+#include "utility/log.h"
 
 namespace {
 
@@ -119,6 +121,15 @@ GameRecord readGame(const Value& object) {
   readText(object, "game_slt_url", game.selectionImage);
   readAnsiText(object, "resolution", game.resolution);
   readAnsiText(object, "gameid", game.gameId);
+  // Both reach the player's console program on its command line.
+  if (!game.packageName.empty() && !isPackageName(game.packageName)) {
+    VEL_LOG(L"game package dropped: [%s]", game.packageName.c_str());
+    game.packageName.clear();
+  }
+  if (!game.resolution.empty() && !isResolution(game.resolution)) {
+    VEL_LOG(L"game resolution dropped: [%s]", game.resolution.c_str());
+    game.resolution.clear();
+  }
   readOneFlag(object, "xapk", game.isXapk);
   readOneFlag(object, "from_appstore", game.fromAppStore);
   return game;

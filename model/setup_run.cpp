@@ -2,13 +2,17 @@
 
 #include <objbase.h>
 
+#include <vector>
+
 #include "core/worker_thread.h"
 #include "model/player_branding.h"
 #include "telemetry/event_catalogue.h"
+#include "utility/command_line.h"
 #include "utility/http_downloader.h"
 #include "utility/log.h"
 #include "utility/process.h"
 #include "utility/process_list.h"
+#include "utility/system_paths.h"
 #include "utility/ufile.h"
 #include "utility/unique_handle.h"
 
@@ -26,11 +30,13 @@ void SetupRunJob::setDownloader(const std::shared_ptr<utility::CHttpDownloader>&
 
 std::wstring setupParameters(const std::wstring& openId, const std::wstring& languageCode,
                              const std::wstring& installPath, const std::wstring& googleId) {
-  std::wstring parameters = L"-silence -downloader -openid=" + openId;
-  if (!languageCode.empty()) parameters += L" -language=" + languageCode;
-  parameters += L" -path=\"" + installPath + L"\"";
-  if (!googleId.empty()) parameters += L" -googleid=" + googleId;
-  return parameters;
+  namespace command_line = utility::command_line;
+  std::vector<std::wstring> arguments = {L"-silence -downloader", command_line::argument(L"-openid=" + openId)};
+  if (!languageCode.empty()) arguments.push_back(command_line::argument(L"-language=" + languageCode));
+  // The folder ends with a backslash: quoted() doubles it, so that it does not escape the quote.
+  arguments.push_back(L"-path=" + command_line::quoted(installPath));
+  if (!googleId.empty()) arguments.push_back(command_line::argument(L"-googleid=" + googleId));
+  return command_line::join(arguments);
 }
 
 void killPlayerProcesses() {
@@ -39,14 +45,15 @@ void killPlayerProcesses() {
   std::map<std::wstring, DWORD> running = helper::listProcesses();
   for (const wchar_t* name : kNames) {
     if (running.find(name) == running.end()) continue;
-    utility::process::execute(L"taskkill", std::wstring(L"/F /IM ") + name + L" /T", false, 2000);
+    // By full path: a taskkill.exe beside the installer would otherwise run elevated.
+    utility::process::execute(utility::systemFolderFile(L"taskkill.exe"), std::wstring(L"/F /IM ") + name + L" /T",
+                              false, 2000);
   }
 }
 
 bool runSetup(const std::wstring& setupFile, const std::wstring& parameters, DWORD limitMilliseconds,
               HANDLE cancelEvent) {
-  std::wstring commandLine = L"\"" + setupFile + L"\"";
-  if (!parameters.empty()) commandLine += L" " + parameters;
+  std::wstring commandLine = utility::command_line::forProgram(setupFile, parameters);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;

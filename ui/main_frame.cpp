@@ -13,6 +13,7 @@
 #include "model/game_install_job.h"
 #include "ui/game_progress_text.h"
 #include "utility/process.h"
+#include "utility/user_shell.h"
 #include "skin/language_table.h"
 #include "telemetry/event_catalogue.h"
 #include "skin/skin_files.h"
@@ -452,7 +453,10 @@ void CMainFrame::onGameInstallWaiting() {
 
 void CMainFrame::onGamesFinished(const std::wstring& lastPackage) {
   const std::wstring& installPath = DownloaderModel::instance()->installPath();
-  utility::process::shell(game_files::playerProgram(installPath), game_files::playerArgument(lastPackage), true, false);
+  // The user's desktop shell starts it without the installer's rights; elevated as before
+  // only where that shell cannot be asked.
+  const std::wstring player = game_files::playerProgram(installPath), argument = game_files::playerArgument(lastPackage);
+  if (!utility::user_shell::shellExecute(player, argument, false)) utility::process::shell(player, argument, true, false);
   endMessageLoop();
 }
 

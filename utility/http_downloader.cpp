@@ -14,6 +14,10 @@ bool CHttpDownload2MemSink::onHttpRecvHeader(int64_t, int status) { return isSuc
 
 bool CHttpDownload2MemSink::onHttpRecvData(const char* bytes, DWORD count) {
   if (cancelled_.load()) return false;
+  if (output_.size() + count > kLimitBytes) {
+    VEL_LOG(L"memory answer over %d bytes, stopped", static_cast<int>(kLimitBytes));
+    return false;
+  }
   output_.append(bytes, count);
   return true;
 }

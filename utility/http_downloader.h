@@ -26,7 +26,8 @@ class CHttpDownloader : public CHttpClient {
 
   CHttpDownloader() = default;
 
-  // Only a 2xx answer is kept. An earlier cancel stays in force.
+  // Only a 2xx answer is kept, of at most CHttpDownload2MemSink::kLimitBytes. An earlier
+  // cancel stays in force.
   bool download2mem(std::string& output, const std::wstring& url);
   // Clears a cancel left from an earlier transfer first. When resuming, only a 206 that
   // continues the file at its size is appended; a 200, or a 206 from byte 0, starts the
@@ -53,6 +54,9 @@ class CHttpDownloader : public CHttpClient {
 
 class CHttpDownload2MemSink : public CHttpClient::IHttpClientSink {
  public:
+  // Service documents are a few KiB: an answer past this is refused rather than kept.
+  static constexpr size_t kLimitBytes = 4 * 1024 * 1024;
+
   CHttpDownload2MemSink(std::string& output, const std::atomic<bool>& cancelled)
       : output_(output), cancelled_(cancelled) {}
   void onHttpError(int, int) override {}

@@ -2,7 +2,10 @@
 
 #include <shellapi.h>
 
+#include "utility/command_line.h"
 #include "utility/log.h"
+#include "utility/system_paths.h"
+#include "utility/user_shell.h"
 #include "utility/unique_handle.h"
 
 namespace utility {
@@ -35,8 +38,7 @@ bool shell(const std::wstring& file, const std::wstring& parameters, bool runAsA
 
 HANDLE create(const std::wstring& file, const std::wstring& parameters, bool show, DWORD* processId) {
   VEL_LOG(L"createProcess filename = [%s], param = [%s], show = %d", file.c_str(), parameters.c_str(), show ? 1 : 0);
-  std::wstring commandLine = L"\"" + file + L"\"";
-  if (!parameters.empty()) commandLine += L" " + parameters;
+  std::wstring commandLine = command_line::forProgram(file, parameters);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -78,7 +80,24 @@ bool execute(const std::wstring& file, const std::wstring& parameters, bool show
   return result;
 }
 
+bool isWebAddress(const std::wstring& address) {
+  for (const wchar_t* scheme : {L"http://", L"https://"}) {
+    int length = static_cast<int>(wcslen(scheme));
+    if (address.size() > static_cast<size_t>(length) &&
+        CompareStringOrdinal(address.c_str(), length, scheme, length, TRUE) == CSTR_EQUAL) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void openInBrowser(const std::wstring& address) {
+  // Addresses come from the service's documents: a file or another scheme could start anything.
+  if (!isWebAddress(address)) {
+    VEL_LOG(L"not a web address, not opened: %s", address.c_str());
+    return;
+  }
+  if (user_shell::shellExecute(address, L"", true)) return;
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
@@ -90,7 +109,13 @@ void openInBrowser(const std::wstring& address) {
     if (info.hProcess) CloseHandle(info.hProcess);
     return;
   }
-  ShellExecuteW(nullptr, L"open", L"iexplore.exe", address.c_str(), nullptr, SW_SHOW);
+  // By full path: a bare name is searched for beside the installer first.
+  std::wstring browser = internetExplorerPath();
+  if (browser.empty()) {
+    VEL_LOG(L"no browser to open the address");
+    return;
+  }
+  ShellExecuteW(nullptr, L"open", browser.c_str(), address.c_str(), nullptr, SW_SHOW);
 }
 
 }  // namespace process

@@ -20,7 +20,12 @@ bool execute(const std::wstring& file, const std::wstring& parameters, bool show
 // returned process handle. Null on failure.
 HANDLE create(const std::wstring& file, const std::wstring& parameters, bool show, DWORD* processId = nullptr);
 
-// Opens a web address or document with the system's default handler.
+// True for an http or https address (the scheme in any letter case), the only ones opened.
+bool isWebAddress(const std::wstring& address);
+
+// Opens an http or https address with the user's default browser, started through the
+// user's desktop shell so that it does not inherit the installer's administrator rights;
+// where that shell cannot be asked, directly. Any other address is refused (logged).
 void openInBrowser(const std::wstring& address);
 
 }  // namespace process

@@ -22,6 +22,8 @@ namespace {
 
 constexpr long kConnectTimeoutMs = 4000;
 constexpr long kMemoryTimeoutMs = 8000;
+// Service documents and answers are a few KiB: a memory transfer past this is no answer.
+constexpr uint64_t kMemoryLimitBytes = 4 * 1024 * 1024;
 constexpr long kFileTimeoutMs = 30 * 60 * 1000;
 constexpr curl_off_t kMaxReceiveBytesPerSecond = 20 * 1024 * 1024;
 constexpr DWORD kProgressIntervalMs = 1000;
@@ -163,6 +165,9 @@ int verifyPeerBeforeRequest(void* easy, char*, char*, int, int) {
 // a revocation server that cannot be reached does not fail the transfer.
 void setCommonOptions(CURL* curl, const std::string& url, long timeoutMs) {
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  // After an https start a redirect may lead to https only: a plain-http answer is anyone's.
+  const bool secure = _strnicmp(url.c_str(), "https:", 6) == 0;
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
@@ -181,6 +186,10 @@ std::wstring wide(const char* text) { return utility::fromAnsi(text ? text : "")
 size_t appendToChunk(void* contents, size_t bytes, VelCurlDownloader::MemoryChunk* chunk, bool& outOfMemory) {
   outOfMemory = false;
   uint64_t wanted = static_cast<uint64_t>(chunk->size) + bytes;
+  if (wanted > kMemoryLimitBytes) {
+    VEL_LOG(L"memory answer over %d bytes, stopped", static_cast<int>(kMemoryLimitBytes));
+    return 0;
+  }
   void* grown = nullptr;
   if (wanted <= UINT32_MAX) grown = realloc(chunk->memory, static_cast<size_t>(wanted == 0 ? 1 : wanted));
   if (!grown) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -752,14 +753,16 @@ InstallVerdict judgeInstall(const std::wstring& setupRecord) {
   std::string line = readFile(setupRecord);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   verdict.setupCommandLine = line;
-  // The folder between -path=" and the next quote (it ends in a backslash).
-  const std::string marker = "-path=\"";
-  size_t start = line.find(marker);
-  if (start != std::string::npos) {
-    start += marker.size();
-    size_t end = line.find('"', start);
-    verdict.installFolder = utility::fromUtf8(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (!verdict.installFolder.empty() && verdict.installFolder.back() != L'\\') verdict.installFolder += L'\\';
+  // The folder of the "-path=" argument, split as the setup splits it (it ends in a backslash).
+  const std::wstring marker = L"-path=";
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(utility::fromUtf8(line).c_str(), &count);
+  for (int i = 1; arguments && i < count; ++i) {
+    if (std::wstring(arguments[i]).compare(0, marker.size(), marker) == 0) verdict.installFolder = arguments[i] + marker.size();
+  }
+  if (arguments) LocalFree(arguments);
+  if (!verdict.installFolder.empty()) {
+    if (verdict.installFolder.back() != L'\\') verdict.installFolder += L'\\';
     for (const wchar_t* name : {L"data\\launch_1920.jpg", L"data\\launch_1080.jpg", L"data\\Vel Campaign.ico"}) {
       verdict.brandingFiles += utility::ufile::exists(verdict.installFolder + name) ? 1 : 0;
     }

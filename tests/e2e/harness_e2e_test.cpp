@@ -97,7 +97,7 @@ TEST_F(HarnessFlow, FlowTablesAndTheInstallVerdictAreReadAsWritten) {
   ASSERT_TRUE(writeFile(folder + L"data\\launch_1920.jpg", "h"));
   ASSERT_TRUE(writeFile(folder + L"data\\Vel Campaign.ico", "i"));
   ASSERT_TRUE(writeFile(setupRecord_, "\"" + narrow(folder) + "VelPlayer.exe\" -silence -downloader -openid=10203 -path=\"" +
-                                          narrow(folder) + "\" -lang=en\r\n"));
+                                          narrow(folder) + "\\\" -lang=en\r\n"));
   InstallVerdict verdict = judgeInstall(setupRecord_);
   EXPECT_EQ(folder, verdict.installFolder);
   EXPECT_EQ(2, verdict.brandingFiles);

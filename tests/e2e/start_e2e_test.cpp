@@ -46,6 +46,30 @@ std::vector<std::string> requestedPaths() {
 
 class StartFlow : public InstallerFlow {};
 
+// A system DLL planted beside the installer (as in a Downloads folder) is never loaded, even
+// with Wine told to prefer a native copy of it; one process per DLL, each run until it has
+// fetched its documents (the network and painting DLLs are in use by then).
+TEST_F(StartFlow, NoDllPlantedBesideTheInstallerIsLoaded) {
+  for (const wchar_t* dll : {L"bcrypt", L"crypt32", L"iphlpapi", L"msimg32", L"secur32", L"usp10", L"wininet"}) {
+    SCOPED_TRACE(narrow(dll));
+    const std::wstring folder = dir_ + L"planted_" + dll + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    watchFolder(folder);
+    const std::wstring planted = folder + dll + L".dll";
+    ASSERT_TRUE(CopyFileW((binDir() + L"planted\\" + dll + L"\\" + dll + L".dll").c_str(), planted.c_str(), FALSE));
+    std::wstring exe = copyAsCampaign(folder, kCampaign);
+    ASSERT_FALSE(exe.empty());
+    ASSERT_TRUE(SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (std::wstring(dll) + L"=n,b").c_str()));
+    ChildProcess* installer = start(exe);
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", nullptr);
+    ASSERT_NE(nullptr, installer);
+    EXPECT_TRUE(pumpUntil([&] { return findMainWindow(installer->processId(), 0) != nullptr; }, 30000));
+    pumpFor(3000);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((planted + L".loaded").c_str())) << "the planted DLL ran";
+    installer->kill();
+  }
+}
+
 TEST_F(StartFlow, ACampaignCopyFetchesItsDocumentsAndReportsItsRun) {
   std::wstring exe = campaignCopy(kCampaign);
   ASSERT_FALSE(exe.empty());

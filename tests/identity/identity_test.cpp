@@ -45,6 +45,30 @@ TEST(InstallerFileName, Grammar) {
   }
 }
 
+TEST(InstallerValues, GrammarsOfWhatReachesACommandLine) {
+  struct Case {
+    bool (*fits)(const std::wstring&);
+    const wchar_t* text;
+    bool expected;
+  } cases[] = {
+      {isOpenId, L"10203", true},           {isOpenId, L"", false},
+      {isOpenId, L"10203 -x", false},       {isOpenId, L"12345678901234567", false},
+      {isGoogleId, L"gclid_abc-1.2", true}, {isGoogleId, L"gid -uninstall", false},
+      {isGoogleId, L"a\"b", false},         {isGoogleId, L"", false},
+      {isLanguageToken, L"TW", true},       {isLanguageToken, L"e\"", false},
+      {isLanguageToken, L"e s", false},     {isPackageName, L"com.example.game", true},
+      {isPackageName, L"p", true},          {isPackageName, L"com.a --filename", false},
+      {isPackageName, L".com.a", false},    {isPackageName, L"com.a.", false},
+      {isPackageName, L"com.1a", false},    {isPackageName, L"..\\x", false},
+      {isResolution, L"1280x720", true},    {isResolution, L"1280x720 --root on", false},
+      {isResolution, L"x720", false},       {isResolution, L"1280x", false},
+      {isResolution, L"12a0x720", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, c.fits(c.text)) << testing::PrintToString(std::wstring(c.text));
+  }
+}
+
 TEST(InstallerCommandLine, PairsAreTrimmedLowerCasedAndLaterKeysWin) {
   auto pairs = parseCommandLinePairs(L"\"name=Some Game|package=com.example.game|apkurl=https://h/x.apk\"");
   EXPECT_EQ(L"Some Game", pairs[L"name"]);

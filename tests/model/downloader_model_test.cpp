@@ -55,6 +55,11 @@ TEST(DownloaderModelIdentity, FromTheFileName) {
       {L"velplayer9_en_abcd_1203_x", PlayerVariant::V9, L"en", L"en", L"1203", L"", L"", L"Downloader"},
       {L"velplayer9_TW_3000_x", PlayerVariant::V9, L"TW", L"TW", L"3000", L"", L"", L"Downloader"},
       {L"othername_ru_1_x", PlayerVariant::V9, L"ru", L"ru", L"1", L"", L"", L"Downloader"},
+      // Values outside their grammar are dropped: the setup's and player's arguments stay as built.
+      {L"VelPlayer9_ens_10203_gid -uninstall -path=.._x", PlayerVariant::V9, L"en", nullptr, L"10203", L"", L"",
+       L"Downloader"},
+      {L"velplayer9_en_com.a -x_1203_x", PlayerVariant::V9, L"en", L"en", L"1203", L"", L"", L"Downloader"},
+      {L"velplayer9_d\"_1 2_x", PlayerVariant::V9, L"en", nullptr, L"100", L"", L"", L"Downloader"},
   };
   const std::wstring system = systemUiCode();
   for (const Case& c : cases) {
@@ -84,6 +89,10 @@ TEST(DownloaderModelIdentity, GameFromTheCommandLine) {
 
   EXPECT_TRUE(freshModel(L"velplayer9_en_1_x", L"name=A|apkurl=")->games().empty());
   EXPECT_TRUE(freshModel(L"velplayer9_en_1_x", L"package=p")->games().empty());
+  // A package name outside its grammar is dropped; the game stays, as one without a package.
+  model = freshModel(L"velplayer9_en_1_x", L"name=G|package=com.a --filename C:\\evil.apk|apkurl=https://h/g.apk");
+  ASSERT_EQ(1u, model->games().size());
+  EXPECT_EQ(L"", model->games()[0].packageName);
 }
 
 TEST(DownloaderModelBundle, ReadsStringElementsOnly) {

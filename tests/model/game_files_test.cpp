@@ -114,6 +114,7 @@ TEST(GameFiles, ConsoleArgumentsCarryTheFilesAndTheRealPackageName) {
             game_files::installArguments(hostile, game_files::filesOf(L"D:\\P\\", hostile)));
 
   EXPECT_EQ(L"modify --index 0 --resolution 1280x720", game_files::resolutionArguments(L"1280x720"));
+  EXPECT_EQ(L"modify --index 0 --resolution \"1 --root on\"", game_files::resolutionArguments(L"1 --root on"));
   EXPECT_EQ(L"package=..\\x", game_files::playerArgument(L"..\\x"));
 }
 
@@ -137,9 +138,10 @@ TEST(GameHandover, TheFirstRecordDecidesWhatThePlayerIsHanded) {
     std::wstring expected;
   };
   const Row rows[] = {
+      // One argument for the player, though the display name has a blank.
       {"app store", store,
-       L"apk=|show=true|package=com.vel.store|downloadapkurl=http://cdn/game.apk;S.package=com.vel.store;"
-       L"S.appname=Store Game;S.appicon=http://cdn/slt.png;S.appsize=96"},
+       L"\"apk=|show=true|package=com.vel.store|downloadapkurl=http://cdn/game.apk;S.package=com.vel.store;"
+       L"S.appname=Store Game;S.appicon=http://cdn/slt.png;S.appsize=96\""},
       {"game id", byId, L"apk=|show=true|package=com.vel.id|downloadgameid=4711"},
       {"package only", packageOnly, L"apk=|show=true|package=com.vel.pkg|downloadpackage=com.vel.pkg"},
       {"download address", download, L""},

@@ -93,6 +93,12 @@ TEST(ServiceDocuments, GameListElementRules) {
        L"u|p|n|i|o|s|1280x720|g|0|0"},
       {"{\"gameid\":\"1\",\"gamename\":5,\"app_icon\":null,\"game_slt_url\":[],\"resolution\":1,\"app_obb\":{}}",
        L"|||||||1|0|0"},
+      // A package name or resolution outside its grammar never reaches the console program.
+      {"{\"gameid\":\"1\",\"app_package_name\":\"com.a --filename C:\\\\evil.apk\",\"resolution\":\"1280x720 --index 1\"}",
+       L"|||||||1|0|0"},
+      {"{\"gameid\":\"1\",\"app_package_name\":\"com.vel_1.b2\",\"resolution\":\"720x1280\"}",
+       L"|com.vel_1.b2|||||720x1280|1|0|0"},
+      {"{\"app_package_name\":\"com..a\"}", nullptr},
   };
   for (const Case& c : cases) {
     std::vector<GameRecord> games(1);  // a game already listed stays first
@@ -127,7 +133,8 @@ TEST(ServiceDocuments, TextsAreUtf8ButGameIdAndResolutionPassTheAnsiCodePage) {
   ASSERT_EQ(1u, games.size());
   EXPECT_EQ(L"caf\u00E9", games[0].displayName);
   EXPECT_EQ(utility::fromAnsi("caf\xC3\xA9"), games[0].gameId);
-  EXPECT_EQ(utility::fromAnsi("\xC3\xA9x1"), games[0].resolution);
+  // Read through the ANSI code page too, but no resolution has letters: this one is dropped.
+  EXPECT_EQ(L"", games[0].resolution);
 }
 
 TEST(ServiceDocuments, PlayerAddressesByVariant) {

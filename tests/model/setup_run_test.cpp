@@ -102,10 +102,10 @@ TEST(SetupRun, TheSetupGetsTheFixedCommandLine) {
     const char* expected;   // after the quoted setup path and one blank; FOLDER is the full folder
   } cases[] = {
       {L"1203", L"de", L"Vel Player\\", L"gclid_abc",
-       "-silence -downloader -openid=1203 -language=de -path=\"FOLDER\" -googleid=gclid_abc"},
-      {L"1203", L"", L"player\\", L"", "-silence -downloader -openid=1203 -path=\"FOLDER\""},
-      {L"", L"en", L"player\\", L"", "-silence -downloader -openid= -language=en -path=\"FOLDER\""},
-      {L"7", L"", L"a b  c\\", L"g", "-silence -downloader -openid=7 -path=\"FOLDER\" -googleid=g"},
+       "-silence -downloader -openid=1203 -language=de -path=\"FOLDER\\\" -googleid=gclid_abc"},
+      {L"1203", L"", L"player\\", L"", "-silence -downloader -openid=1203 -path=\"FOLDER\\\""},
+      {L"", L"en", L"player\\", L"", "-silence -downloader -openid= -language=en -path=\"FOLDER\\\""},
+      {L"7", L"", L"a b  c\\", L"g", "-silence -downloader -openid=7 -path=\"FOLDER\\\" -googleid=g"},
   };
   for (const Case& c : cases) {
     StandinSetup setup(L"result=none\r\n");
@@ -128,6 +128,8 @@ TEST(SetupRun, TheSetupGetsTheFixedCommandLine) {
     std::string expected = c.expected;
     expected.replace(expected.find("FOLDER"), 6, narrow(folder));
     EXPECT_EQ("\"" + narrow(setup.exe) + "\" " + expected, setup.recordedLine());
+    // The setup splits its line as CommandLineToArgvW does and still finds the folder.
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder + L"vms\\config\\morvanes.config").c_str()));
   }
 }
 
@@ -205,6 +207,33 @@ TEST(SetupRun, RunningPlayerProgramsAreEndedOthersAreNot) {
   EXPECT_NE(-1, children[1]->waitForExit(5000)) << "bugreport.exe was ended";
   EXPECT_EQ(-1, children[2]->waitForExit(500)) << "otherapp.exe keeps running";
   children.clear();
+  removeTree(dir);
+}
+
+// A taskkill.exe planted beside the (elevated) program and in its current folder never runs:
+// the system's own is started by its full path.
+TEST(SetupRun, APlantedTaskkillIsNotRun) {
+  std::wstring dir = makeTempDir(L"plant");
+  const std::vector<std::wstring> planted = {binDir() + L"taskkill.exe", dir + L"taskkill.exe"};
+  for (const std::wstring& copy : planted) {
+    ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(writeFile(copy + L".calls", ""));
+  }
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  SetCurrentDirectoryW(dir.c_str());
+  ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), (dir + L"ovplayer.exe").c_str(), FALSE));
+  ChildProcess player;
+  ASSERT_TRUE(player.start(dir + L"ovplayer.exe", L"--sleep-ms 20000"));
+  ASSERT_TRUE(pumpUntil([] { return running(L"ovplayer.exe"); }, 5000));
+  killPlayerProcesses();
+  SetCurrentDirectoryW(previous);
+  for (const std::wstring& copy : planted) {
+    EXPECT_EQ("", readFile(copy + L".calls")) << narrow(copy) << " ran";
+    DeleteFileW(copy.c_str());
+    DeleteFileW((copy + L".calls").c_str());
+  }
+  player.kill();
   removeTree(dir);
 }
 

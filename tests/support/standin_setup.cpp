@@ -11,6 +11,7 @@
 //   result=success|fail|none
 //   code=N             the error code posted with a failure
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -44,15 +45,19 @@ void writeBytes(const std::wstring& path, const std::string& bytes) {
   CloseHandle(file);
 }
 
-// The folder between -path=" and the next double quote, taken from the raw command line:
-// the folder ends in a backslash, which the C runtime's splitting would read as an escape.
+// The folder of the "-path=" argument, split as a real setup splits its command line.
 std::wstring installFolder(const std::wstring& commandLine) {
-  const std::wstring marker = L"-path=\"";
-  size_t start = commandLine.find(marker);
-  if (start == std::wstring::npos) return std::wstring();
-  start += marker.size();
-  size_t end = commandLine.find(L'"', start);
-  return end == std::wstring::npos ? std::wstring() : commandLine.substr(start, end - start);
+  const std::wstring marker = L"-path=";
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(commandLine.c_str(), &count);
+  if (!arguments) return std::wstring();
+  std::wstring folder;
+  for (int i = 1; i < count; ++i) {
+    std::wstring argument = arguments[i];
+    if (argument.compare(0, marker.size(), marker) == 0) folder = argument.substr(marker.size());
+  }
+  LocalFree(arguments);
+  return folder;
 }
 
 }  // namespace

@@ -28,6 +28,16 @@ class CurlTest : public ::testing::Test {
   std::wstring dir_;
 };
 
+// Documents are a few KiB: a memory answer past 4 MiB is refused, not kept.
+TEST_F(CurlTest, AMemoryAnswerIsCapped) {
+  std::string out;
+  ASSERT_TRUE(VelCurlDownloader::downloadMemory(url(L"/gen/" + std::to_wstring(4 * 1024 * 1024)), out));
+  EXPECT_EQ(4u * 1024 * 1024, out.size());
+  LogCapture log;
+  EXPECT_FALSE(VelCurlDownloader::downloadMemory(url(L"/gen/" + std::to_wstring(4 * 1024 * 1024 + 1)), out));
+  EXPECT_FALSE(log.find(L"memory answer over").empty());
+}
+
 TEST_F(CurlTest, ErrorPageIsTextInMemoryButNeverWrittenIntoAFile) {
   std::string page;
   ASSERT_TRUE(VelCurlDownloader::downloadMemory(url(L"/gen/10?fault=status&code=404"), page));
@@ -262,6 +272,18 @@ TEST_F(CurlTest, CertificateOfATrustedAuthorityIsAcceptedForItsNameOnly) {
   ASSERT_TRUE(downloader.downloadFile(narrow(path), https + "/gen/100000", nullptr));
   EXPECT_TRUE(readFile(path) == generatedBytes(0, 100000));
   EXPECT_EQ(3u, standinRequests().size());
+
+  // After an https start a redirect is followed to https only, never to plain http.
+  ASSERT_TRUE(resetStandin());
+  out.clear();
+  ASSERT_TRUE(VelCurlDownloader::downloadMemory(https + "/x?fault=redirect&to=" + https + "/health", out));
+  EXPECT_EQ("ok", out);
+  ASSERT_TRUE(resetStandin());
+  const std::string plain = "http://127.0.0.1:" + std::to_string(standinPort()) + "/health";
+  EXPECT_FALSE(VelCurlDownloader::downloadMemory(https + "/x?fault=redirect&to=" + plain, out));
+  EXPECT_FALSE(downloader.downloadFile(narrow(path), https + "/x?fault=redirect&to=" + plain, nullptr));
+  for (const RecordedRequest& r : standinRequests()) EXPECT_NE("/health", r.path) << "the plain-http address was asked";
+  ASSERT_TRUE(VelCurlDownloader::downloadMemory(url(L"/x?fault=redirect&to=/health"), out)) << "http to http is kept";
 
   // The same trusted chain under a name it was not issued for.
   ASSERT_TRUE(resetStandin());

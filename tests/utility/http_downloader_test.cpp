@@ -197,6 +197,19 @@ TEST_F(WinInetTest, MemoryDownloadKeepsOnlySuccessfulAnswers) {
   EXPECT_EQ("ok", redirected);
 }
 
+// A document answer is capped at 4 MiB, as curl's is.
+TEST_F(WinInetTest, MemoryDownloadIsCapped) {
+  CHttpDownloader downloader;
+  std::string body;
+  ASSERT_TRUE(downloader.download2mem(body, standinUrl(L"/gen/" + std::to_wstring(4 * 1024 * 1024))));
+  EXPECT_EQ(4u * 1024 * 1024, body.size());
+  LogCapture log;
+  body.clear();
+  EXPECT_FALSE(downloader.download2mem(body, standinUrl(L"/gen/" + std::to_wstring(5 * 1024 * 1024))));
+  EXPECT_LE(body.size(), 4u * 1024 * 1024);
+  EXPECT_FALSE(log.find(L"memory answer over").empty());
+}
+
 TEST_F(WinInetTest, CancelFromAnotherThreadStopsASlowTransferAndKeepsItsBytes) {
   std::wstring path = dir_ + L"slow.bin";
   CHttpDownloader downloader;
