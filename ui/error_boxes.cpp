@@ -14,8 +14,10 @@ void setBoxFonts(toolkit::WindowImplBase& box) {
   for (int id = 0; id < 4; ++id) box.addFont(id, L"微软雅黑", 12 + 2 * id);
 }
 
-// The customer information document's install error text replaces the layout's message.
-void applyModelDescription(toolkit::WindowImplBase& box) {
+// The customer information document's install error text replaces the install error box's
+// message. The download error box keeps its own: that text speaks of the setup, which
+// never ran after a failed download.
+void applyInstallErrorText(toolkit::WindowImplBase& box) {
   const std::wstring& text = DownloaderModel::instance()->installErrorText();
   if (text.empty()) return;
   if (toolkit::CControlUI* label = box.findControl(L"descriptlabel")) label->setText(text);
@@ -44,10 +46,7 @@ VelDownloaderErrorBox::VelDownloaderErrorBox(std::function<void()> closeAction) 
   addNotify(L"click", L"loadingContactUsBtn", &VelDownloaderErrorBox::onContact);
 }
 
-void VelDownloaderErrorBox::initWindow() {
-  setBoxFonts(*this);
-  applyModelDescription(*this);
-}
+void VelDownloaderErrorBox::initWindow() { setBoxFonts(*this); }
 
 void VelDownloaderErrorBox::onRetry(toolkit::TNotifyUI&) {
   DownloaderModel::instance()->startDownloadPlayer(true);
@@ -82,7 +81,7 @@ VelInstallErrorBox::VelInstallErrorBox(std::function<void()> closeAction) : clos
 
 void VelInstallErrorBox::initWindow() {
   setBoxFonts(*this);
-  applyModelDescription(*this);
+  applyInstallErrorText(*this);
 }
 
 void VelInstallErrorBox::onLeave(toolkit::TNotifyUI&) { PostQuitMessage(0); }

@@ -1,6 +1,7 @@
 #include "ui/message_box.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "skin/language_table.h"
@@ -39,7 +40,11 @@ const IconKinds& iconKinds() {
 
 }  // namespace
 
-ButtonSpec confirmButton() { return ButtonSpec{lookupTextOrKey("confirm"), nullptr, true}; }
+// The shipped table has no "confirm": its common OK text stands in rather than the raw key.
+ButtonSpec confirmButton() {
+  std::optional<std::wstring> text = lookupText(L"confirm");
+  return ButtonSpec{text ? *text : lookupTextOrKey("sure"), nullptr, true};
+}
 
 std::wstring iconPath(int kind) {
   const IconKinds& kinds = iconKinds();

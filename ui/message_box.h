@@ -20,7 +20,8 @@ struct ButtonSpec {
   bool highlighted = false;
 };
 
-// The standard confirmation button: text of key "confirm", no action, highlighted.
+// The standard confirmation button: text of key "confirm" (of "sure" when the table has no
+// "confirm"), no action, highlighted.
 ButtonSpec confirmButton();
 
 // One box: icon path (empty: no icon), title, message, close action and the first button.
