@@ -69,6 +69,8 @@ class MessageBoxWindow : public toolkit::WindowImplBase, public IMessageBox {
   void setCloseAction(std::function<void()> action) override;
   void addButton(const ButtonSpec& button) override;
   void addRemoteButton(const ButtonSpec& button) override;
+  // The highlighted button, else the first.
+  toolkit::CControlUI* defaultButton() override;
 
   HWND owner() const { return owner_; }
   const std::wstring& key() const { return key_; }
