@@ -129,7 +129,13 @@ void CContainerUI::setPos(const RECT& pos) {
 }
 
 void CContainerUI::relayout() {
-  const std::vector<RECT> rects = arrange(deflate(pos(), inset_));
+  std::vector<RECT> rects = arrange(deflate(pos(), inset_));
+  if (host() && host()->mirrored()) {
+    // Reflected in this container's own box: the first child of a row ends up rightmost,
+    // and insets and paddings change sides with it.
+    const LONG axis = pos().left + pos().right;
+    for (RECT& rect : rects) rect = RECT{axis - rect.right, rect.top, axis - rect.left, rect.bottom};
+  }
   for (size_t i = 0; i < children_.size() && i < rects.size(); ++i) children_[i]->setPos(rects[i]);
 }
 

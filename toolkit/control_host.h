@@ -23,6 +23,9 @@ class ControlHost {
   // Null takes the focus off every control.
   virtual void setFocusedControl(CControlUI* control) = 0;
   virtual CControlUI* rootControl() const = 0;
+  // Laid out right to left, as Windows mirrors a window for a right-to-left language: rows
+  // run from the right, texts align right, bars fill from the right.
+  virtual bool mirrored() const { return false; }
   // A control leaves the tree (or dies): the host forgets it as hot, pushed or focused.
   virtual void controlRemoved(CControlUI* control) = 0;
 };

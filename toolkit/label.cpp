@@ -33,15 +33,17 @@ bool CLabelUI::setAttribute(const std::wstring& name, const std::wstring& value)
     } else {
       return false;
     }
-  } else if (name == L"multiline" || name == L"markup" || name == L"endellipsis") {
+  } else if (name == L"multiline" || name == L"markup" || name == L"endellipsis" || name == L"pathellipsis") {
     bool on = false;
     if (!parseBool(value, &on)) return false;
     if (name == L"multiline") {
       multiLine_ = on;
     } else if (name == L"markup") {
       markup_ = on;
-    } else {
+    } else if (name == L"endellipsis") {
       endEllipsis_ = on;
+    } else {
+      pathEllipsis_ = on;
     }
   } else if (name == L"textpadding") {
     RECT padding;
@@ -82,8 +84,15 @@ void CLabelUI::drawLabelText(HDC dc, const RECT& area, uint32_t color) {
   if (box.right <= box.left || box.bottom <= box.top) return;
 
   UINT format = DT_NOPREFIX;
-  format |= align_ == Align::kCenter ? DT_CENTER : align_ == Align::kRight ? DT_RIGHT : DT_LEFT;
-  if (endEllipsis_) format |= DT_END_ELLIPSIS;
+  // Mirrored, the start of a line is its right end.
+  Align align = align_;
+  if (host()->mirrored() && align != Align::kCenter) align = align == Align::kLeft ? Align::kRight : Align::kLeft;
+  format |= align == Align::kCenter ? DT_CENTER : align == Align::kRight ? DT_RIGHT : DT_LEFT;
+  if (pathEllipsis_) {
+    format |= DT_PATH_ELLIPSIS;
+  } else if (endEllipsis_) {
+    format |= DT_END_ELLIPSIS;
+  }
   if (!multiLine_) {
     format |= DT_SINGLELINE;
     format |= valign_ == VAlign::kCenter ? DT_VCENTER : valign_ == VAlign::kBottom ? DT_BOTTOM : DT_TOP;

@@ -1,7 +1,8 @@
 #pragma once
 // Text in a rectangle: single or multi-line, aligned horizontally ("align": left, center,
 // right) and vertically ("valign": top, vcenter, bottom), with text padding and, when
-// "markup" is on, the inline underline and colour tags.
+// "markup" is on, the inline underline and colour tags. A single line too long for its box
+// ends in an ellipsis ("endellipsis"), or, for paths, loses its middle ("pathellipsis").
 #include "toolkit/control.h"
 
 namespace toolkit {
@@ -34,6 +35,8 @@ class CLabelUI : public CControlUI {
   bool multiLine_ = false;
   bool markup_ = false;
   bool endEllipsis_ = false;
+  // A path too long for one line loses its middle, not the folder it ends in.
+  bool pathEllipsis_ = false;
   RECT textPadding_{};
 };
 

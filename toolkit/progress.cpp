@@ -63,7 +63,12 @@ void CProgressUI::setForeImage(const std::wstring& image) {
 RECT CProgressUI::foreRect() const {
   RECT rect = pos();
   const long long width = rect.right - rect.left;
-  rect.right = rect.left + static_cast<LONG>(width * (value_ - min_) / (max_ - min_));
+  const LONG covered = static_cast<LONG>(width * (value_ - min_) / (max_ - min_));
+  if (host() && host()->mirrored()) {
+    rect.left = rect.right - covered;
+  } else {
+    rect.right = rect.left + covered;
+  }
   return rect;
 }
 

@@ -18,6 +18,11 @@ void initialise(HINSTANCE instance) {
   detectEnlargedImages();
 }
 
+bool isRightToLeftLanguage(const std::wstring& locale) {
+  const std::wstring language = locale.substr(0, locale.find(L'_'));
+  return language == L"ar" || language == L"fa";
+}
+
 HINSTANCE instance() { return g_instance ? g_instance : GetModuleHandleW(nullptr); }
 
 bool preTranslateMessage(MSG* message) {

@@ -7,6 +7,8 @@
 // run inside the message loop, so they must not block: long work belongs on a worker.
 #include <windows.h>
 
+#include <string>
+
 namespace toolkit {
 
 // Stores the instance for the window classes and decides once whether the enlarged images
@@ -14,9 +16,13 @@ namespace toolkit {
 void initialise(HINSTANCE instance);
 HINSTANCE instance();
 
-// Keyboard navigation of the skinned windows: Tab and Shift+Tab move the focus, Enter and
-// Space press the focused button, Esc acts as the window's close button. The message loop
+// Keyboard navigation of the skinned windows: Tab and Shift+Tab move the focus, Space
+// presses the focused button, Enter the focused push button or else the window's default
+// button, Esc acts as the window's close button. The message loop
 // offers every message here before TranslateMessage; true means it was consumed.
 bool preTranslateMessage(MSG* message);
+
+// Whether a UI locale ("ar_IL", "fa_IR", or the short "ar", "fa") reads right to left.
+bool isRightToLeftLanguage(const std::wstring& locale);
 
 }  // namespace toolkit

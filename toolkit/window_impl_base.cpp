@@ -8,7 +8,9 @@
 #include "toolkit/container.h"
 #include "toolkit/edit.h"
 #include "toolkit/focus_order.h"
+#include "toolkit/focus_ring.h"
 #include "toolkit/paint/text_resolve.h"
+#include "skin/language_table.h"
 #include "toolkit/toolkit.h"
 #include "utility/log.h"
 
@@ -61,6 +63,9 @@ bool WindowImplBase::registerClass() {
 HWND WindowImplBase::create(HWND owner, const std::wstring& title, DWORD style, DWORD exStyle, int x, int y, int cx,
                             int cy) {
   if (hwnd_ || !registerClass()) return hwnd_;
+  mirrored_ = isRightToLeftLanguage(currentLanguage());
+  BOOL alwaysShowCues = FALSE;
+  if (SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysShowCues, 0) && alwaysShowCues) focusCues_ = true;
   HWND window = CreateWindowExW(exStyle, getWindowClassName(), resolveDisplayText(title).c_str(), style, x, y, cx, cy,
                                 owner, nullptr, instance(), this);
   if (!window) VEL_LOG(L"create window %s failed. error:%d", getWindowClassName(), static_cast<int>(GetLastError()));
@@ -194,6 +199,8 @@ void WindowImplBase::setFocusedControl(CControlUI* control) {
   if (control && (!control->canFocus() || !control->isEnabled() || !control->isReallyVisible())) return;
   CControlUI* previous = focused_;
   focused_ = control;
+  invalidateFocusRing(previous);
+  invalidateFocusRing(control);
   if (previous) previous->setFocusState(false);
   // The previous control's "killfocus" handler may have moved the focus on already.
   if (focused_ != control) return;
@@ -221,12 +228,24 @@ void WindowImplBase::focusNext(bool forward) {
   if (index >= 0) setFocusedControl(order[static_cast<size_t>(index)]);
 }
 
+void WindowImplBase::focusDefaultButton() {
+  if (focused_ || !root_) return;
+  CControlUI* button = defaultButton();
+  if (!button || !button->canFocus() || !button->isEnabled() || !button->isReallyVisible()) return;
+  // Only the toolkit's focus: taking the system's focus here would activate a window that
+  // was shown without activation. The window gets it when it is activated.
+  focused_ = button;
+  invalidateFocusRing(button);
+  button->setFocusState(true);
+}
+
 bool WindowImplBase::preTranslateKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || !hwnd_ || !IsWindowEnabled(hwnd_)) return false;
   const bool control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
   if (control || alt) return false;
   switch (message.wParam) {
     case VK_TAB:
+      showFocusCues();
       focusNext(GetKeyState(VK_SHIFT) >= 0);
       return true;
     case VK_ESCAPE:
@@ -234,20 +253,50 @@ bool WindowImplBase::preTranslateKey(const MSG& message) {
       return true;
     case VK_RETURN:
     case VK_SPACE: {
-      if (!focused_) return false;
-      if (focused_->getInterface(L"Edit")) {
+      showFocusCues();
+      if (focused_ && focused_->getInterface(L"Edit")) {
         // Enter ends the typing (the text is taken, "killfocus" follows); Space is typed.
         if (message.wParam != VK_RETURN) return false;
         setFocusedControl(nullptr);
         return true;
       }
-      if (!focused_->getInterface(L"Button")) return false;
-      focused_->activate();
+      const bool onButton = focused_ && focused_->getInterface(L"Button");
+      if (message.wParam == VK_SPACE) {
+        if (!onButton) return false;
+        focused_->activate();
+        return true;
+      }
+      // Enter presses the focused push button, else (nothing focused, a check box) the
+      // window's default button.
+      if (onButton && !focused_->getInterface(L"Option")) {
+        focused_->activate();
+        return true;
+      }
+      CControlUI* button = defaultButton();
+      if (!button || !button->isEnabled() || !button->isReallyVisible()) return false;
+      button->activate();
       return true;
     }
     default:
       return false;
   }
+}
+
+void WindowImplBase::showFocusCues() {
+  if (focusCues_) return;
+  focusCues_ = true;
+  invalidateFocusRing(focused_);
+}
+
+void WindowImplBase::invalidateFocusRing(CControlUI* control) {
+  if (!control || !hwnd_ || !focusCues_) return;
+  const RECT ring = focusRingBounds(control->pos());
+  InvalidateRect(hwnd_, &ring, FALSE);
+}
+
+void WindowImplBase::paintFocusRing(HDC dc) {
+  if (!focusCues_ || !focused_ || !focused_->isReallyVisible()) return;
+  drawFocusRing(dc, focused_->pos());
 }
 
 void WindowImplBase::onEscape() {
@@ -328,6 +377,7 @@ void WindowImplBase::paintTo(HDC dc) {
   GetClientRect(hwnd_, &client);
   fillColor(dc, client, bkColor_);
   if (root_) root_->paint(dc, client);
+  paintFocusRing(dc);
 }
 
 void WindowImplBase::paintWindow() {
@@ -432,7 +482,9 @@ LRESULT WindowImplBase::hitTest(POINT screenPoint) {
   RECT client;
   GetClientRect(hwnd_, &client);
   if (!PtInRect(&client, pt)) return HTNOWHERE;
-  const bool inCaption = pt.x >= client.left + caption_.left && pt.x < client.right - caption_.right &&
+  // The caption's left and right margins change sides with the mirrored layout.
+  const LONG fromLeft = mirrored_ ? caption_.right : caption_.left, fromRight = mirrored_ ? caption_.left : caption_.right;
+  const bool inCaption = pt.x >= client.left + fromLeft && pt.x < client.right - fromRight &&
                          pt.y >= caption_.top && pt.y < caption_.bottom;
   if (inCaption) {
     CControlUI* control = findControlAt(pt);
@@ -457,6 +509,9 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_SIZE:
       needLayout();
       updateRegion();
+      break;
+    case WM_SHOWWINDOW:
+      if (wParam) focusDefaultButton();
       break;
     case WM_ERASEBKGND:
       return 1;

@@ -59,6 +59,9 @@ class WindowImplBase : public CNotifyPump,
   CControlUI* findControl(const std::wstring& name) const;
   CControlUI* findControlAt(POINT clientPoint);
   CControlUI* rootControl() const override { return root_.get(); }
+  // Mirrored when the window is made while a right-to-left language (Arabic, Persian) is
+  // the UI language.
+  bool mirrored() const override { return mirrored_; }
   const RECT& captionRect() const { return caption_; }
   void setCaptionRect(const RECT& caption) { caption_ = caption; }
 
@@ -76,6 +79,15 @@ class WindowImplBase : public CNotifyPump,
   void setFocusedControl(CControlUI* control) override;
   // Tab order: the next (or previous) enabled, visible control that takes the focus.
   void focusNext(bool forward);
+  // Puts the focus on the default button when no control has it: the page's main action,
+  // or a box's default answer. Done when the window is shown; windows whose default button
+  // appears later (a new page, buttons added after showing) call it again.
+  void focusDefaultButton();
+  // The button Enter presses when the focus is on no push button; null when there is none.
+  virtual CControlUI* defaultButton() { return nullptr; }
+  // Whether the focus ring is drawn: from the first use of the keyboard in the window on
+  // (or always, when the system is set to show keyboard cues), as Windows does.
+  bool focusCuesShown() const { return focusCues_; }
 
   // The keyboard share of the message loop (see toolkit::preTranslateMessage).
   bool preTranslateKey(const MSG& message);
@@ -125,6 +137,9 @@ class WindowImplBase : public CNotifyPump,
   void onButtonUp(POINT pt);
   void setHot(CControlUI* control);
   LRESULT hitTest(POINT screenPoint);
+  void showFocusCues();
+  void invalidateFocusRing(CControlUI* control);
+  void paintFocusRing(HDC dc);
 
   HWND hwnd_ = nullptr;
   UINT closeResult_ = 0;
@@ -134,6 +149,8 @@ class WindowImplBase : public CNotifyPump,
   bool layoutPending_ = true;
   bool trackingLeave_ = false;
   bool destroying_ = false;
+  bool focusCues_ = false;
+  bool mirrored_ = false;
   POINT lastMouse_{};
   FontTable fonts_;
   std::vector<IMessageFilterUI*> filters_;

@@ -2,6 +2,7 @@
 
 #include "model/downloader_model.h"
 #include "telemetry/event_catalogue.h"
+#include "ui/button_fit.h"
 #include "ui/message_box.h"
 #include "utility/log.h"
 
@@ -41,7 +42,7 @@ DownloaderBox* DownloaderBox::show(HWND owner, int downloadPercent) {
   }
   auto* box = new DownloaderBox(owner, downloadPercent);
   g_current = box;
-  HWND window = box->create(owner, L"", msg::MessageBoxWindow::kStyle, msg::MessageBoxWindow::kExStyle, 0, 0, 436, 236);
+  HWND window = box->create(owner, L"@MSGBox_noice", msg::MessageBoxWindow::kStyle, msg::MessageBoxWindow::kExStyle, 0, 0, 436, 236);
   if (!window) {
     g_current = nullptr;
     delete box;
@@ -73,6 +74,8 @@ void DownloaderBox::initWindow() {
   setImages(findControl(L"btnLeft"), kNeutralImages);
   setImages(findControl(L"btnRight"), kAccentImages);
   if (toolkit::CControlUI* bar = findControl(L"bottombar2")) bar->setVisible(false);
+  // Two answers in the 436-pixel row, 16 pixels apart and 20 from each side.
+  ui::growButtonsToText(*this, {L"btnLeft", L"btnRight", L"btnSure"}, 32, 189);
 }
 
 void DownloaderBox::onLeave(toolkit::TNotifyUI&) {

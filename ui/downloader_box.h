@@ -22,6 +22,8 @@ class DownloaderBox : public toolkit::WindowImplBase {
   std::wstring getSkinFile() override { return L"downloaderbox.xml"; }
   void initWindow() override;
   void onFinalMessage(HWND window) override;
+  // "No": the box's answer that changes nothing.
+  toolkit::CControlUI* defaultButton() override { return findControl(L"btnRight"); }
 
  private:
   DownloaderBox(HWND owner, int downloadPercent);

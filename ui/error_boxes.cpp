@@ -2,6 +2,7 @@
 
 #include "identity/config_imp.h"
 #include "model/downloader_model.h"
+#include "ui/button_fit.h"
 #include "ui/customer_link.h"
 #include "ui/message_box.h"
 
@@ -9,13 +10,26 @@ namespace {
 
 constexpr DWORD kErrorBoxExStyle = WS_EX_TOOLWINDOW;
 
+// The two answer buttons share the 456-pixel row with 16 pixels between them and 20 at
+// each side; the contact link below it gets the row's width.
+constexpr int kButtonTextPadding = 32;
+constexpr int kMaxAnswerWidth = 199;
+constexpr int kMaxLinkWidth = 400;
+
 void setBoxFonts(toolkit::WindowImplBase& box) {
   box.setDefaultFont(L"微软雅黑", 12);
   for (int id = 0; id < 4; ++id) box.addFont(id, L"微软雅黑", 12 + 2 * id);
 }
 
-// The customer information document's install error text replaces the layout's message.
-void applyModelDescription(toolkit::WindowImplBase& box) {
+void fitButtons(toolkit::WindowImplBase& box) {
+  ui::growButtonsToText(box, {L"btnLeft", L"btnRight", L"btnSure"}, kButtonTextPadding, kMaxAnswerWidth);
+  ui::growButtonsToText(box, {L"loadingContactUsBtn"}, kButtonTextPadding, kMaxLinkWidth);
+}
+
+// The customer information document's install error text replaces the install error box's
+// message. The download error box keeps its own: that text speaks of the setup, which
+// never ran after a failed download.
+void applyInstallErrorText(toolkit::WindowImplBase& box) {
   const std::wstring& text = DownloaderModel::instance()->installErrorText();
   if (text.empty()) return;
   if (toolkit::CControlUI* label = box.findControl(L"descriptlabel")) label->setText(text);
@@ -23,7 +37,7 @@ void applyModelDescription(toolkit::WindowImplBase& box) {
 
 template <class Box>
 Box* showOver(Box* box, HWND owner) {
-  if (!box->create(owner, L"", msg::MessageBoxWindow::kStyle, kErrorBoxExStyle, 0, 0, 456, 296)) {
+  if (!box->create(owner, L"@MsgBox_error", msg::MessageBoxWindow::kStyle, kErrorBoxExStyle, 0, 0, 456, 296)) {
     delete box;
     return nullptr;
   }
@@ -46,7 +60,7 @@ VelDownloaderErrorBox::VelDownloaderErrorBox(std::function<void()> closeAction) 
 
 void VelDownloaderErrorBox::initWindow() {
   setBoxFonts(*this);
-  applyModelDescription(*this);
+  fitButtons(*this);
 }
 
 void VelDownloaderErrorBox::onRetry(toolkit::TNotifyUI&) {
@@ -82,7 +96,8 @@ VelInstallErrorBox::VelInstallErrorBox(std::function<void()> closeAction) : clos
 
 void VelInstallErrorBox::initWindow() {
   setBoxFonts(*this);
-  applyModelDescription(*this);
+  fitButtons(*this);
+  applyInstallErrorText(*this);
 }
 
 void VelInstallErrorBox::onLeave(toolkit::TNotifyUI&) { PostQuitMessage(0); }

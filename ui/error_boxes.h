@@ -20,6 +20,7 @@ class VelDownloaderErrorBox : public toolkit::WindowImplBase {
   std::wstring getSkinFile() override { return L"downloaderrorbox.xml"; }
   void initWindow() override;
   void onFinalMessage(HWND window) override;
+  toolkit::CControlUI* defaultButton() override { return findControl(L"btnLeft"); }
 
  private:
   explicit VelDownloaderErrorBox(std::function<void()> closeAction);
@@ -41,6 +42,7 @@ class VelInstallErrorBox : public toolkit::WindowImplBase {
   std::wstring getSkinFile() override { return L"installbox.xml"; }
   void initWindow() override;
   void onFinalMessage(HWND window) override;
+  toolkit::CControlUI* defaultButton() override { return findControl(L"btnLeft"); }
 
  private:
   explicit VelInstallErrorBox(std::function<void()> closeAction);

@@ -224,6 +224,20 @@ void CMainFrame::selectPage(int index) {
   }
   page_ = index;
   showPathUI(pathRowShown_);
+  focusDefaultButton();
+}
+
+toolkit::CControlUI* CMainFrame::defaultButton() {
+  switch (page_) {
+    case kSetupPage:
+      return findControl(L"installnowbtn");
+    case kLicencePage:
+      return findControl(L"confirmprotocolbtn");
+    case kFinishPage:
+      return findControl(L"tastenowbtn");
+    default:
+      return nullptr;
+  }
 }
 
 // ---- Install path -------------------------------------------------------------------------

@@ -99,6 +99,8 @@ class CMainFrame : public toolkit::WindowImplBase {
   LRESULT messageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void onWindowDestroyed() override;
   void onFinalMessage(HWND window) override;
+  // The page's main action: Install, the licence's accept, Start.
+  toolkit::CControlUI* defaultButton() override;
 
  private:
   void setFonts();

@@ -1,6 +1,7 @@
 #include "ui/message_box.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "skin/language_table.h"
@@ -10,6 +11,7 @@
 #include "toolkit/paint/dpi.h"
 #include "toolkit/paint/text_painter.h"
 #include "toolkit/paint/text_resolve.h"
+#include "ui/button_fit.h"
 #include "ui/selection_ui.h"
 #include "utility/log.h"
 
@@ -23,6 +25,7 @@ constexpr const wchar_t* kBoxFont = L"微软雅黑";
 constexpr int kMinButtonWidth = 88;
 constexpr int kMaxButtonWidth = 200;
 constexpr int kButtonTextPadding = 40;
+constexpr int kMinTextPadding = 6;
 
 struct IconKinds {
   std::vector<std::wstring> normal;
@@ -39,7 +42,11 @@ const IconKinds& iconKinds() {
 
 }  // namespace
 
-ButtonSpec confirmButton() { return ButtonSpec{lookupTextOrKey("confirm"), nullptr, true}; }
+// The shipped table has no "confirm": its common OK text stands in rather than the raw key.
+ButtonSpec confirmButton() {
+  std::optional<std::wstring> text = lookupText(L"confirm");
+  return ButtonSpec{text ? *text : lookupTextOrKey("sure"), nullptr, true};
+}
 
 std::wstring iconPath(int kind) {
   const IconKinds& kinds = iconKinds();
@@ -97,6 +104,23 @@ void MessageBoxWindow::setIcon(const std::wstring& path) {
 
 void MessageBoxWindow::setTitle(const std::wstring& text) {
   if (toolkit::CControlUI* title = findControl(L"titlelabel")) title->setText(text);
+  // The window's own title too: the taskbar, Alt+Tab and screen readers name the box by it.
+  if (hwnd()) SetWindowTextW(hwnd(), toolkit::resolveDisplayText(text).c_str());
+}
+
+toolkit::CControlUI* MessageBoxWindow::defaultButton() {
+  toolkit::CControlUI* bar = findControl(L"bottombar");
+  auto* buttons = static_cast<toolkit::CContainerUI*>(bar ? bar->getInterface(L"Container") : nullptr);
+  if (!buttons) return nullptr;
+  toolkit::CControlUI* first = nullptr;
+  for (int i = 0; i < buttons->getCount(); ++i) {
+    toolkit::CControlUI* item = buttons->getItemAt(i);
+    auto* selection = static_cast<CSelectionUI*>(item->getInterface(L"Selection"));
+    if (!selection) continue;
+    if (selection->highlighted()) return item;
+    if (!first) first = item;
+  }
+  return first;
 }
 
 void MessageBoxWindow::setMessage(const std::wstring& text) {
@@ -127,13 +151,15 @@ void MessageBoxWindow::insertButton(std::unique_ptr<toolkit::CControlUI> button)
     VEL_LOG(L"the box layout has no bottombar");
     return;
   }
-  // As wide as the text needs in the box's font, so that long translations are not cut.
-  toolkit::ScreenDc screen;
-  toolkit::TextStyle style;
-  style.font = fonts().get(button->font());
-  const std::wstring text = toolkit::resolveDisplayText(button->text());
-  const SIZE extent = toolkit::measureText(screen.get(), 0, text, style);
-  button->setFixedWidth(std::clamp<int>(extent.cx + kButtonTextPadding, kMinButtonWidth, kMaxButtonWidth));
+  // As wide as the text needs in the box's font, so that long translations are not cut; a
+  // text too long even then gives up some of its padding.
+  const int width = ui::fittedButtonWidth(*button, fonts(), kButtonTextPadding, kMinButtonWidth, kMaxButtonWidth);
+  button->setFixedWidth(width);
+  const int text = ui::fittedButtonWidth(*button, fonts(), 0, 0, kMaxButtonWidth);
+  if (text + kButtonTextPadding > width) {
+    const int side = std::max(kMinTextPadding, (width - text) / 2);
+    button->setAttribute(L"textpadding", std::to_wstring(side) + L",0," + std::to_wstring(side) + L",0");
+  }
   bar->addAt(std::move(button), bar->getCount() - 1);
 }
 
@@ -203,6 +229,7 @@ HWND showMessageBox(HWND owner, const MessageBoxParams& params, const ButtonSpec
   box->setCloseAction(params.closeAction);
   box->addButton(params.button);
   if (second) box->addButton(*second);
+  box->focusDefaultButton();
   return window;
 }
 

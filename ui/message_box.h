@@ -20,7 +20,8 @@ struct ButtonSpec {
   bool highlighted = false;
 };
 
-// The standard confirmation button: text of key "confirm", no action, highlighted.
+// The standard confirmation button: text of key "confirm" (of "sure" when the table has no
+// "confirm"), no action, highlighted.
 ButtonSpec confirmButton();
 
 // One box: icon path (empty: no icon), title, message, close action and the first button.
@@ -68,6 +69,8 @@ class MessageBoxWindow : public toolkit::WindowImplBase, public IMessageBox {
   void setCloseAction(std::function<void()> action) override;
   void addButton(const ButtonSpec& button) override;
   void addRemoteButton(const ButtonSpec& button) override;
+  // The highlighted button, else the first.
+  toolkit::CControlUI* defaultButton() override;
 
   HWND owner() const { return owner_; }
   const std::wstring& key() const { return key_; }

@@ -17,6 +17,13 @@ std::wstring twoDecimals(float value) {
 
 bool isArabic(const std::wstring& languageCode) { return languageCode == L"ar"; }
 
+bool isRightToLeft(const std::wstring& languageCode) { return languageCode == L"ar" || languageCode == L"fa"; }
+
+// A right-to-left mark after the closing bracket: the bracket then lies between two
+// right-to-left neighbours and stays at the end of the label in a paragraph of either
+// direction, instead of jumping to the far side of the number.
+constexpr wchar_t kRightToLeftMark = 0x200F;
+
 }  // namespace
 
 std::wstring progressAmountsText(int64_t downloaded, int64_t total) {
@@ -33,8 +40,8 @@ std::wstring progressAmountsText(int64_t downloaded, int64_t total) {
 }
 
 std::wstring downloadPhaseText(const std::wstring& downloadingText, int percent, const std::wstring& languageCode) {
-  std::wstring text = downloadingText + L"(";
-  if (!isArabic(languageCode)) text += std::to_wstring(percent) + L"%)";
+  std::wstring text = downloadingText + L"(" + std::to_wstring(percent) + L"%)";
+  if (isRightToLeft(languageCode)) text += kRightToLeftMark;
   return text;
 }
 

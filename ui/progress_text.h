@@ -11,8 +11,9 @@ namespace ui {
 // MiB and the total in MiB, two decimals each.
 std::wstring progressAmountsText(int64_t downloaded, int64_t total);
 
-// The phase label while downloading: `downloadingText` + "(" + percent + "%)"; for the
-// language "ar" the label ends at the "(".
+// The phase label while downloading: `downloadingText` + "(" + percent + "%)", closed for
+// the right-to-left languages ("ar", "fa") by a right-to-left mark so that the brackets
+// read right in a paragraph of either direction.
 std::wstring downloadPhaseText(const std::wstring& downloadingText, int percent, const std::wstring& languageCode);
 
 // The bar during the download: 63 % of the percent, the raw percent while that is below 1,

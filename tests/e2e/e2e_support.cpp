@@ -284,6 +284,12 @@ bool clickAt(HWND window, POINT client) {
          PostMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
+bool pressKey(HWND window, WPARAM virtualKey) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC)) << 16;
+  return PostMessageW(window, WM_KEYDOWN, virtualKey, scan | 1) &&
+         PostMessageW(window, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000);
+}
+
 std::vector<HWND> windowsOfClass(DWORD processId, const wchar_t* className, bool visibleOnly) {
   std::vector<HWND> out;
   for (HWND window : topLevelWindows(processId)) {

@@ -111,6 +111,8 @@ std::vector<HWND> topLevelWindows(DWORD processId);
 // A click at a client point, posted as a user's mouse would send it: a move, the left
 // button down, then up. False when the window refused a message (gone).
 bool clickAt(HWND window, POINT client);
+// A key pressed and released, posted as the keyboard would send it to the focused window.
+bool pressKey(HWND window, WPARAM virtualKey);
 
 // The centre of the first or the last button of a generic box (messageBoxButtons); {-1, -1}
 // when the box showed none.

@@ -1,5 +1,6 @@
 // The normal install clicked through as a user does it, by the steps of flow_steps.tsv (the
-// table scripts/demo --auto runs too), judged by what the stand-ins and the disk show.
+// table scripts/demo --auto runs too), and done with the keyboard alone, judged by what the
+// stand-ins and the disk show.
 #include <gtest/gtest.h>
 
 #include <rapidjson/document.h>
@@ -94,3 +95,39 @@ TEST_F(InstallFlow, ANormalInstallClickedThroughInstallsBrandsAndReports) {
   }
 }
 
+
+// Tab, Space and Enter only: Install starts focused, Tab goes on to the licence's check box
+// with a ring that shows where the focus is, Space unticks and ticks it again, Enter presses
+// Install from there, and on the finish page Enter presses Start.
+TEST_F(InstallFlow, ANormalInstallWithTheKeyboardAlone) {
+  ChildProcess* installer = start(campaignCopy());
+  ASSERT_NE(nullptr, installer);
+  std::string why;
+  ASSERT_TRUE(runFlowStep(flowStep("start", nullptr, "window", 60), *installer, setupRecord_, &why)) << why;
+  HWND window = findMainWindow(installer->processId(), 5000);
+  ASSERT_NE(nullptr, window);
+  pumpFor(500);
+  const Screenshot untouched = captureWindow(window);
+  ASSERT_TRUE(pressKey(window, VK_TAB));  // Custom path
+  ASSERT_TRUE(pressKey(window, VK_TAB));  // the licence's check box
+  pumpFor(500);
+  const Screenshot tabbed = captureWindow(window);
+  shoot(window, L"focus_on_licence");
+  EXPECT_NE(untouched.bgra, tabbed.bgra) << "two Tabs changed no pixel";
+  ASSERT_TRUE(pressKey(window, VK_SPACE));
+  pumpFor(300);
+  shoot(window, L"licence_unticked");
+  ASSERT_TRUE(pressKey(window, VK_SPACE));
+  pumpFor(300);
+  ASSERT_TRUE(pressKey(window, VK_RETURN));
+  ASSERT_TRUE(runFlowStep(flowStep("install", nullptr, "setup", 300), *installer, setupRecord_, &why)) << why;
+  ASSERT_TRUE(runFlowStep(flowStep("finish_page", nullptr, "pixel:205,309,1A6FA8", 90), *installer, setupRecord_, &why))
+      << why;
+  shoot(window, L"finish_page");
+  ASSERT_TRUE(pressKey(window, VK_RETURN));
+  ASSERT_TRUE(runFlowStep(flowStep("start_player", nullptr, "exit", 30), *installer, setupRecord_, &why)) << why;
+  InstallVerdict verdict = judgeInstall(setupRecord_);
+  watchFolder(verdict.installFolder);
+  EXPECT_TRUE(verdict.installed()) << verdict.line();
+  EXPECT_EQ(0, _wcsicmp(verdict.installFolder.c_str(), installFolder_.c_str())) << verdict.line();
+}

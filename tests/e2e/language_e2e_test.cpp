@@ -44,9 +44,14 @@ std::string caption(HWND window) {
 struct Language {
   const char* locale;      // the language table's column
   const wchar_t* token;    // the region and language part of the file name
+  bool rightToLeft;        // the windows are mirrored: a control's x from the other edge
 };
 
-const Language kLanguages[] = {{"zh_CN", L"cn"}, {"ar_IL", L"ar"}};
+const Language kLanguages[] = {{"zh_CN", L"cn", false}, {"ar_IL", L"ar", true}};
+
+POINT placed(const Language& language, POINT point, int windowWidth) {
+  return language.rightToLeft ? POINT{windowWidth - point.x, point.y} : point;
+}
 
 }  // namespace
 
@@ -72,12 +77,12 @@ TEST_P(LanguageFlow, TheNormalInstallRunsInTheLanguageOfTheFileName) {
   EXPECT_NE(tableText("Title_wndTitle", "en_US"), caption(window));
 
   // The exit question on the setup page, answered "No".
-  ASSERT_TRUE(clickAt(window, at::kClose));
+  ASSERT_TRUE(clickAt(window, placed(language, at::kClose, 640)));
   HWND box = waitForWindowOfClass(installer->processId(), L"box", 10000);
   ASSERT_NE(nullptr, box);
   pumpFor(300);
   EXPECT_TRUE(shoot(box, prefix + L"2_exit_box"));
-  ASSERT_TRUE(clickAt(box, at::kExitNo));
+  ASSERT_TRUE(clickAt(box, placed(language, at::kExitNo, 436)));
   // The box gone and the window it disabled enabled again, before the next click.
   ASSERT_TRUE(pumpUntil([&] { return !IsWindow(box) && IsWindowEnabled(window); }, 10000));
   pumpFor(500);

@@ -43,6 +43,8 @@ class GalleryWindow : public toolkit::WindowImplBase {
   }
 
   std::vector<Note> notes;
+  // The control Enter presses when no push button has the focus.
+  std::wstring defaultName;
   int mappedClicks = 0;
   int timerTicks = 0;
   UINT_PTR timerId = 0;
@@ -54,6 +56,7 @@ class GalleryWindow : public toolkit::WindowImplBase {
   void notify(toolkit::TNotifyUI& msg) override;
   LRESULT messageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void onWindowDestroyed() override;
+  toolkit::CControlUI* defaultButton() override { return findControl(defaultName); }
 
  private:
   void onTextButton(toolkit::TNotifyUI& msg);

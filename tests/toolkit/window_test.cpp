@@ -182,6 +182,16 @@ TEST_F(WindowTest, TabWalksTheEnabledVisibleControlsAndEnterOrSpacePresses) {
   window_->setFocusedControl(window_->findControl(L"textbtn"));
   gallery::key(hwnd_, VK_RETURN);
   ASSERT_TRUE(gallery::pump([&] { return window_->mappedClicks == 1; }));
+  // Enter on a check box, or with nothing focused, presses the default button; Space on a
+  // check box still ticks it.
+  window_->defaultName = L"textbtn";
+  window_->setFocusedControl(window_->findControl(L"check"));
+  gallery::key(hwnd_, VK_RETURN);
+  ASSERT_TRUE(gallery::pump([&] { return window_->mappedClicks == 2; }));
+  EXPECT_EQ(0, window_->count(L"click", L"check"));
+  window_->setFocusedControl(nullptr);
+  gallery::key(hwnd_, VK_RETURN);
+  ASSERT_TRUE(gallery::pump([&] { return window_->mappedClicks == 3; }));
   // Shift+Tab goes back, wrapping past the first control to the last.
   window_->setFocusedControl(window_->findControl(L"langcombo"));
   BYTE keys[256];
@@ -193,6 +203,36 @@ TEST_F(WindowTest, TabWalksTheEnabledVisibleControlsAndEnterOrSpacePresses) {
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
   EXPECT_EQ(L"richedit", window_->focusedControl()->name());
+}
+
+TEST_F(WindowTest, TheFocusRingShowsFromTheFirstKeyOnAndFollowsTheFocus) {
+  const auto ringPixel = [&](const wchar_t* name) {
+    const RECT pos = control(name)->pos();
+    return gallery::capture(hwnd_).rgb(pos.left - 2, (pos.top + pos.bottom) / 2);
+  };
+  constexpr uint32_t kAccent = 0x268FD6;
+  window_->setFocusedControl(control(L"smallbtn"));
+  gallery::pumpFor(30);
+  // Focused by the program or the mouse: no ring yet, as in Windows' own dialogs, unless
+  // the system is set to show keyboard cues always (as Wine is).
+  BOOL alwaysShown = FALSE;
+  SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysShown, 0);
+  EXPECT_EQ(alwaysShown != FALSE, window_->focusCuesShown());
+  if (!alwaysShown) EXPECT_NE(kAccent, ringPixel(L"smallbtn"));
+  gallery::key(hwnd_, VK_TAB);
+  ASSERT_TRUE(gallery::pump([&] { return window_->focusedControl() == control(L"bigbtn"); }));
+  gallery::pumpFor(30);
+  EXPECT_EQ(kAccent, ringPixel(L"bigbtn"));
+  EXPECT_NE(kAccent, ringPixel(L"smallbtn"));
+  // On the dark title bar too, with the white inner line against the control.
+  window_->setFocusedControl(control(L"closebtn"));
+  gallery::pumpFor(30);
+  const RECT close = control(L"closebtn")->pos();
+  const gallery::Shot shot = gallery::capture(hwnd_);
+  EXPECT_EQ(kAccent, shot.rgb(close.left - 2, (close.top + close.bottom) / 2));
+  EXPECT_EQ(0xFFFFFFu, shot.rgb(close.left - 1, (close.top + close.bottom) / 2));
+  EXPECT_NE(kAccent, ringPixel(L"bigbtn"));
+  ASSERT_TRUE(gallery::save(shot, L"gallery_focus_ring.png"));
 }
 
 TEST_F(WindowTest, TheRichEditScrollsWithTheWheelUntilItsPageIsHidden) {

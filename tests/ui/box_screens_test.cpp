@@ -1,11 +1,13 @@
-// Every box in three languages (left-to-right Latin, Chinese, right-to-left Arabic), saved
-// under the build tree, and the contrast rule checked on what was rendered: each text sits
-// on its background at 4.5:1 or more.
+// Every box in every language of the table, saved under the build tree, with the contrast
+// rule checked on what was rendered (each text sits on its background at 4.5:1 or more)
+// and every text whole in its box.
 #include <gtest/gtest.h>
 
 #include "tests/ui/box_fixture.h"
 #include "tests/ui/text_contrast.h"
+#include "tests/ui/text_fit.h"
 #include "toolkit/label.h"
+#include "toolkit/toolkit.h"
 #include "ui/downloader_box.h"
 #include "ui/error_boxes.h"
 #include "ui/message_box.h"
@@ -29,6 +31,7 @@ class BoxScreensTest : public boxes::BoxTest, public testing::WithParamInterface
     ASSERT_GT(shot.width, 0);
     EXPECT_TRUE(gallery::save(shot, L"box_" + name + L"_" + GetParam() + L".png"));
     EXPECT_GE(contrast::checkTexts(boxes::boxOf(box)->rootControl(), shot), 3);
+    EXPECT_GE(textfit::expectTextsFit(*boxes::boxOf(box)), 3);
     DestroyWindow(box);
     gallery::pumpFor(20);
   }
@@ -54,6 +57,10 @@ TEST_P(BoxScreensTest, EveryBoxIsReadable) {
   shoot(remote, L"remote_buttons");
   DownloaderBox* exitBox = DownloaderBox::show(owner_, 40);
   ASSERT_NE(nullptr, exitBox);
+  gallery::pumpFor(30);
+  // Mirrored for a right-to-left language: "Yes", the first answer, on the right.
+  EXPECT_EQ(toolkit::isRightToLeftLanguage(GetParam()),
+            exitBox->findControl(L"btnLeft")->pos().left > exitBox->findControl(L"btnRight")->pos().left);
   shoot(exitBox->hwnd(), L"exit");
   VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, nullptr);
   ASSERT_NE(nullptr, download);
@@ -63,7 +70,10 @@ TEST_P(BoxScreensTest, EveryBoxIsReadable) {
   shoot(install->hwnd(), L"install_error");
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, BoxScreensTest, testing::Values(L"en_US", L"zh_CN", L"ar_IL"),
+INSTANTIATE_TEST_SUITE_P(Languages, BoxScreensTest,
+                         testing::Values(L"en_US", L"zh_CN", L"ar_IL", L"zh_TW", L"ko_KR", L"vi_VN", L"th_TH", L"in_ID",
+                                         L"ja_JP", L"ru_RU", L"pt_PT", L"es_ES", L"tr_TR", L"fr_FR", L"de_DE", L"it_IT",
+                                         L"fa_IR", L"ms_MY", L"uk_UA"),
                          [](const testing::TestParamInfo<const wchar_t*>& info) {
                            std::string name;
                            for (const wchar_t* c = info.param; *c; ++c) name += static_cast<char>(*c);

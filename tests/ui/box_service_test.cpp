@@ -1,5 +1,5 @@
 // The boxes whose buttons reach the service, against the stand-in: the download error box's
-// retry resumes the partial file, the customer document's error text, and the exit
+// retry resumes the partial file, the customer document's error text in the install box, and the exit
 // confirmation's events before the message loop ends.
 #include <gtest/gtest.h>
 
@@ -108,14 +108,15 @@ TEST_F(BoxServiceTest, RetryResumesThePartialFile) {
   EXPECT_EQ(generatedBytes(0, kSetupBytes), readFile(model_->setupFilePath()));
 }
 
-TEST_F(BoxServiceTest, TheCustomerDocumentsErrorTextReplacesTheBoxesMessage) {
+TEST_F(BoxServiceTest, TheCustomerDocumentsErrorTextReplacesTheInstallBoxsMessageOnly) {
   ASSERT_TRUE(standinServe("/player_files/en/morvane", addressDocument()));
   ASSERT_TRUE(standinServe("/player_files/en/morvaneex", R"({"en":{"installError":"Please try once more"}})"));
   model_->startAddressWorker();
   ASSERT_TRUE(gallery::pump([&] { return !model_->installErrorText().empty(); }, 20000));
   VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, nullptr);
   ASSERT_NE(nullptr, download);
-  EXPECT_EQ(L"Please try once more", download->findControl(L"descriptlabel")->text());
+  // A failed download is told as such, not with the setup's error text.
+  EXPECT_EQ(L"@downloading_error_tip", download->findControl(L"descriptlabel")->text());
   VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, nullptr);
   ASSERT_NE(nullptr, install);
   EXPECT_EQ(L"Please try once more", install->findControl(L"descriptlabel")->text());

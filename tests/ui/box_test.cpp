@@ -83,7 +83,8 @@ TEST_F(BoxTest, AButtonRunsItsActionEnablesTheOwnerAndClosesTheBox) {
   HWND plain = msg::showErrorBox(owner_, L"@MsgBox_error", L"@MsgBox_disk_notEnough");
   ASSERT_NE(nullptr, plain);
   gallery::pumpFor(30);
-  EXPECT_EQ(L"confirm", buttonAt(plain, 1)->text());
+  // The table has no "confirm": the button shows its OK text, never the raw key.
+  EXPECT_EQ(L"Sure", buttonAt(plain, 1)->text());
   gallery::click(plain, gallery::centreOf(buttonAt(plain, 1)));
   ASSERT_TRUE(gallery::pump([plain] { return !IsWindow(plain); }, 4000));
   EXPECT_TRUE(IsWindowEnabled(owner_));
@@ -164,6 +165,61 @@ TEST_F(BoxTest, AnActionThatEndsTheOwnerTakesTheBoxWithItSafely) {
   gallery::pumpFor(50);
   EXPECT_FALSE(IsWindow(owner));
   EXPECT_TRUE(msg::openBoxKeys().empty());
+}
+
+std::wstring windowTitle(HWND window) {
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  return title;
+}
+
+// Keys posted to the box: the message loop offers them to the toolkit's pre-translation.
+void press(HWND box, WPARAM key) {
+  PostMessageW(box, WM_KEYDOWN, key, 1);
+  PostMessageW(box, WM_KEYUP, key, 0xC0000001);
+}
+
+TEST_F(BoxTest, EveryBoxHasATitleAndStartsOnItsDefaultButtonWhichEnterPresses) {
+  Counts counts;
+  HWND generic = twoButtonBox(owner_, counts);
+  ASSERT_NE(nullptr, generic);
+  gallery::pumpFor(30);
+  EXPECT_EQ(L"Prompt", windowTitle(generic));
+  // The highlighted button is the default; Tab goes on in the visual order, round to the
+  // title bar's close button and then to the first button.
+  EXPECT_EQ(buttonAt(generic, 2), boxes::boxOf(generic)->focusedControl());
+  press(generic, VK_TAB);
+  gallery::pumpFor(30);
+  EXPECT_EQ(L"closebtn", boxes::boxOf(generic)->focusedControl()->name());
+  press(generic, VK_TAB);
+  press(generic, VK_RETURN);
+  ASSERT_TRUE(gallery::pump([&] { return counts.first == 1; }));
+  ASSERT_TRUE(gallery::pump([generic] { return !IsWindow(generic); }, 4000));
+
+  // The exit confirmation starts on "No": Enter keeps the installer; Esc is its close button.
+  DownloaderBox* exit = DownloaderBox::show(owner_, 10);
+  ASSERT_NE(nullptr, exit);
+  EXPECT_EQ(L"Prompt", windowTitle(exit->hwnd()));
+  EXPECT_EQ(exit->findControl(L"btnRight"), exit->focusedControl());
+  HWND window = exit->hwnd();
+  press(window, VK_RETURN);
+  ASSERT_TRUE(gallery::pump([window] { return !IsWindow(window); }, 4000));
+  EXPECT_FALSE(boxes::pumpSeesQuit(50));
+  exit = DownloaderBox::show(owner_, 10);
+  ASSERT_NE(nullptr, exit);
+  window = exit->hwnd();
+  press(window, VK_ESCAPE);
+  ASSERT_TRUE(gallery::pump([window] { return !IsWindow(window); }, 4000));
+  EXPECT_FALSE(boxes::pumpSeesQuit(50));
+
+  VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, nullptr);
+  ASSERT_NE(nullptr, install);
+  EXPECT_EQ(L"Error", windowTitle(install->hwnd()));
+  EXPECT_EQ(install->findControl(L"btnLeft"), install->focusedControl());
+  VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, nullptr);
+  ASSERT_NE(nullptr, download);
+  EXPECT_EQ(L"Error", windowTitle(download->hwnd()));
+  EXPECT_EQ(download->findControl(L"btnLeft"), download->focusedControl());
 }
 
 TEST_F(BoxTest, ASecondExitConfirmationReplacesTheFirst) {

@@ -14,6 +14,7 @@
 #include "tests/support/test_support.h"
 #include "tests/ui/box_fixture.h"
 #include "tests/ui/text_contrast.h"
+#include "tests/ui/text_fit.h"
 #include "toolkit/container.h"
 #include "toolkit/edit.h"
 #include "toolkit/label.h"
@@ -21,6 +22,7 @@
 #include "toolkit/paint/text_painter.h"
 #include "toolkit/progress.h"
 #include "toolkit/tab_layout.h"
+#include "toolkit/toolkit.h"
 #include "toolkit/window_impl_base.h"
 #include "utility/encoding.h"
 
@@ -210,32 +212,10 @@ class MainLayoutTest : public testing::TestWithParam<const wchar_t*> {
             << narrow(leaves[i]->name()) << " overlaps " << narrow(leaves[j]->name());
       }
     }
-    checkTextsFit(leaves);
+    // Single lines fit their width (no ellipsis needed); wrapped texts fit their height.
+    EXPECT_GT(textfit::expectTextsFit(*window_), 0);
     EXPECT_GE(contrast::checkTexts(window_->rootControl(), shot), 2);
     if (std::wstring(GetParam()) == L"en_US") printRects(name, leaves);
-  }
-
-  // Single lines fit their width (no ellipsis needed); wrapped texts fit their height.
-  void checkTextsFit(const std::vector<toolkit::CControlUI*>& leaves) {
-    HDC dc = GetDC(hwnd_);
-    for (toolkit::CControlUI* control : leaves) {
-      auto* label = static_cast<toolkit::CLabelUI*>(control->getInterface(L"Label"));
-      const std::wstring shown = control->displayText();
-      if (!label || shown.empty() || control->getInterface(L"RichEdit")) continue;
-      SCOPED_TRACE(narrow(control->name()));
-      const RECT& r = control->pos();
-      const RECT& pad = label->textPadding();
-      const int width = r.right - r.left - pad.left - pad.right;
-      const int height = r.bottom - r.top - pad.top - pad.bottom;
-      toolkit::TextStyle style;
-      style.font = window_->fonts().get(control->font());
-      style.markup = label->markup();
-      style.format = DT_NOPREFIX | (label->multiLine() ? DT_WORDBREAK : DT_SINGLELINE);
-      const SIZE size = toolkit::measureText(dc, label->multiLine() ? width : 0, shown, style);
-      EXPECT_LE(size.cx, width) << "cut: " << narrow(shown);
-      EXPECT_LE(size.cy, height) << "too high: " << narrow(shown);
-    }
-    ReleaseDC(hwnd_, dc);
   }
 
   void printRects(const std::wstring& screen, const std::vector<toolkit::CControlUI*>& leaves) {
@@ -279,6 +259,12 @@ TEST_P(MainLayoutTest, EveryControlIsThereWithItsKindOnItsPage) {
       }
     }
   });
+  // Mirrored for a right-to-left language: the check box right of its sentence, the title
+  // bar's buttons at the left, close outermost.
+  const bool mirrored = toolkit::isRightToLeftLanguage(GetParam());
+  EXPECT_EQ(mirrored, find(L"acceptprotocolopt")->pos().left > find(L"LicenseAgreementText")->pos().left);
+  EXPECT_EQ(mirrored, find(L"closebtn")->pos().left < find(L"minbtn")->pos().left);
+  EXPECT_EQ(mirrored, find(L"titlename")->pos().left > find(L"closebtn")->pos().left);
   // The states the window starts from.
   EXPECT_FALSE(find(L"languageCombo")->isVisible());
   EXPECT_NE(find(L"logoControl")->isVisible(), find(L"logoControl9")->isVisible());

@@ -34,7 +34,7 @@ TEST(ProgressAmountsText, ShowsBytesKilobytesOrMegabytesOfTheTotal) {
   }
 }
 
-TEST(DownloadPhaseText, EndsAtTheOpeningBracketForArabic) {
+TEST(DownloadPhaseText, ShowsThePercentInBracketsClosedForRightToLeft) {
   struct Row {
     int percent;
     const wchar_t* language;
@@ -44,10 +44,11 @@ TEST(DownloadPhaseText, EndsAtTheOpeningBracketForArabic) {
       {42, L"en", L"Downloading(42%)"},
       {0, L"en", L"Downloading(0%)"},
       {100, L"zh", L"Downloading(100%)"},
-      {42, L"ar", L"Downloading("},
-      {100, L"ar", L"Downloading("},
-      // Only the language code "ar" drops the number.
-      {42, L"fa", L"Downloading(42%)"},
+      // No dangling bracket; the mark keeps ")" after the number in either direction.
+      {42, L"ar", L"Downloading(42%)\u200F"},
+      {100, L"ar", L"Downloading(100%)\u200F"},
+      {42, L"fa", L"Downloading(42%)\u200F"},
+      {42, L"arx", L"Downloading(42%)"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.expected, ui::downloadPhaseText(L"Downloading", row.percent, row.language))

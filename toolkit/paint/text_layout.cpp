@@ -33,6 +33,36 @@ bool isInvisible(wchar_t c) {
 }
 
 // Hebrew, Arabic, Syriac, Thaana, NKo and the Arabic presentation forms read right to left.
+bool isPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Where a path's last folder or file starts, with the separator before it ("\VelPlayer9\"
+// in "C:\Games\VelPlayer9\"); begin when no separator comes after the first character.
+int lastPathPart(const std::wstring& text, int begin, int end) {
+  int at = end;
+  while (at > begin && isPathSeparator(text[at - 1])) --at;
+  while (at > begin && !isPathSeparator(text[at - 1])) --at;
+  return at > begin + 1 ? at - 1 : begin;
+}
+
+// Hangul syllables and jamo: Korean is written with blanks between its words, and lines
+// break at those, never inside a word (Windows' own Korean line breaking does the same).
+bool isHangul(wchar_t c) {
+  return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F);
+}
+
+bool isIdeograph(wchar_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF); }
+
+// Chinese and Japanese have no blanks: a line may break between any two ideographs, which
+// can split a word. A break after punctuation or a blank ends a phrase and is preferred.
+bool endsPhrase(wchar_t c) {
+  return iswspace(c) || (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF01 && c <= 0xFF0F) || (c >= 0xFF1A && c <= 0xFF20) ||
+         c == L',' || c == L'.' || c == L';' || c == L':' || c == L'!' || c == L'?';
+}
+
+// A phrase break is taken instead of one between two ideographs when the line keeps at least
+// this share of its width.
+constexpr int kPhraseBreakMinPercent = 60;
+
 bool isRightToLeft(wchar_t c) {
   return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
 }
@@ -242,6 +272,15 @@ void TextLayout::layoutParagraph(int begin, int end) {
         breaks[c].fSoftBreak = c > 0 && iswspace(chars[c - 1]) && !iswspace(chars[c]);
       }
     }
+    for (int c = std::max(itemStart, 1); c < itemEnd; ++c) {
+      if (isHangul(chars[c - 1]) && isHangul(chars[c])) breaks[c].fSoftBreak = 0;
+    }
+    // Each item is broken on its own, so its first character never gets a break; after a
+    // blank or a Chinese or Japanese punctuation mark a new item may begin a line.
+    if (itemStart > 0 && !iswspace(chars[itemStart]) && endsPhrase(chars[itemStart - 1]) &&
+        !(chars[itemStart - 1] >= 0x20 && chars[itemStart - 1] < 0x7F && !iswspace(chars[itemStart - 1]))) {
+      breaks[itemStart].fSoftBreak = 1;
+    }
     int start = itemStart;
     while (start < itemEnd) {
       int stop = start + 1;
@@ -289,30 +328,61 @@ void TextLayout::layoutParagraph(int begin, int end) {
     const size_t lastStyle = styleOf_.empty() ? 0 : styleOf_[begin];
     std::vector<SCRIPT_ITEM> dots = itemize(kEllipsis, 1, rightToLeft);
     const int dotsWidth = shapeWithFallback(kEllipsis, 1, dots[0].a, lastStyle).width;
+    int tail = (format_ & DT_PATH_ELLIPSIS) ? lastPathPart(text_, begin, end) : end;
+    // The last folder names where things go: it stays whole unless it alone is too wide.
+    if (tail < end && sum(tail, end) + dotsWidth > maxWidth_) tail = end;
+    const int room = maxWidth_ - sum(tail, end);
     int cut = begin;
     int width = 0;
-    for (int c = begin; c < end; ++c) {
+    for (int c = begin; c < tail; ++c) {
       width += widths[c - begin];
       const bool stop = c + 1 == end || breaks[c + 1 - begin].fCharStop;
-      if (width + dotsWidth > maxWidth_) break;
+      if (width + dotsWidth > room) break;
       if (stop) cut = c + 1;
     }
-    lines_.push_back(buildLine(segments, begin, trimEnd(begin, cut), true, rightToLeft));
+    if (tail < end) {
+      lines_.push_back(buildLine(segments, begin, cut, true, rightToLeft, tail, end));
+    } else {
+      lines_.push_back(buildLine(segments, begin, trimEnd(begin, cut), true, rightToLeft));
+    }
     return;
   }
 
   int lineStart = begin;
   int lastBreak = -1;
+  int lastPhraseBreak = -1;
   int width = 0;
   for (int c = begin; c < end; ++c) {
     const SCRIPT_LOGATTR& at = breaks[c - begin];
-    if (c > lineStart && at.fSoftBreak) lastBreak = c;
+    if (c > lineStart && at.fSoftBreak) {
+      lastBreak = c;
+      if (endsPhrase(text_[c - 1])) lastPhraseBreak = c;
+    }
     if (!at.fWhiteSpace && c > lineStart && width + widths[c - begin] > maxWidth_) {
       int cut = lastBreak > lineStart ? lastBreak : c;
+      if (cut > lineStart && isIdeograph(text_[cut - 1]) && isIdeograph(text_[cut]) && lastPhraseBreak > lineStart &&
+          sum(lineStart, lastPhraseBreak) * 100 >= maxWidth_ * kPhraseBreakMinPercent) {
+        cut = lastPhraseBreak;
+      }
       while (cut > lineStart + 1 && !breaks[cut - begin].fCharStop) --cut;
-      lines_.push_back(buildLine(segments, lineStart, cut, false, rightToLeft));
+      TextLine line = buildLine(segments, lineStart, cut, false, rightToLeft);
+      // Shaped as one line its width may round a pixel above the sum of its characters':
+      // then the line ends at the break before.
+      for (int earlier = cut - 1; line.width > maxWidth_ && earlier > lineStart; --earlier) {
+        if (!breaks[earlier - begin].fSoftBreak) continue;
+        cut = earlier;
+        line = buildLine(segments, lineStart, cut, false, rightToLeft);
+      }
+      lines_.push_back(std::move(line));
       lineStart = cut;
       lastBreak = -1;
+      lastPhraseBreak = -1;
+      // The break points between the cut and here belong to the new line.
+      for (int k = cut + 1; k < c; ++k) {
+        if (!breaks[k - begin].fSoftBreak) continue;
+        lastBreak = k;
+        if (endsPhrase(text_[k - 1])) lastPhraseBreak = k;
+      }
       width = sum(lineStart, c);
     }
     width += widths[c - begin];
@@ -320,23 +390,29 @@ void TextLayout::layoutParagraph(int begin, int end) {
   lines_.push_back(buildLine(segments, lineStart, end, false, rightToLeft));
 }
 
-TextLine TextLayout::buildLine(const std::vector<Segment>& segments, int begin, int end, bool withEllipsis,
-                               bool rightToLeft) const {
-  TextLine line;
-  std::vector<GlyphRun> logical;
-  // Trailing blanks take no room: alignment and width ignore them.
-  while (end > begin && iswspace(text_[end - 1])) --end;
-  size_t lastStyle = begin < static_cast<int>(styleOf_.size()) ? styleOf_[begin] : 0;
+void TextLayout::appendRuns(const std::vector<Segment>& segments, int begin, int end, std::vector<GlyphRun>& logical,
+                            size_t& lastStyle) const {
   for (const Segment& segment : segments) {
     const int from = std::max(begin, segment.start), to = std::min(end, segment.start + segment.length);
     if (from >= to) continue;
     logical.push_back(shapeWithFallback(text_.data() + from, to - from, segment.analysis, segment.style));
     lastStyle = segment.style;
   }
+}
+
+TextLine TextLayout::buildLine(const std::vector<Segment>& segments, int begin, int end, bool withEllipsis,
+                               bool rightToLeft, int tailBegin, int tailEnd) const {
+  TextLine line;
+  std::vector<GlyphRun> logical;
+  // Trailing blanks take no room: alignment and width ignore them.
+  while (end > begin && iswspace(text_[end - 1])) --end;
+  size_t lastStyle = begin < static_cast<int>(styleOf_.size()) ? styleOf_[begin] : 0;
+  appendRuns(segments, begin, end, logical, lastStyle);
   if (withEllipsis) {
     std::vector<SCRIPT_ITEM> dots = itemize(kEllipsis, 1, rightToLeft);
     logical.push_back(shapeWithFallback(kEllipsis, 1, dots[0].a, lastStyle));
   }
+  appendRuns(segments, tailBegin, tailEnd, logical, lastStyle);
   if (logical.empty()) return line;
 
   std::vector<BYTE> levels;

@@ -41,8 +41,9 @@ struct TextLine {
 class TextLayout {
  public:
   // Lays out text (markup when style.markup) with style's fonts and format; lines wrap at
-  // maxWidth with DT_WORDBREAK and a single line ends in an ellipsis with DT_END_ELLIPSIS
-  // (maxWidth <= 0: no limit). The DC's state is as before when this returns.
+  // maxWidth with DT_WORDBREAK and a single line ends in an ellipsis with DT_END_ELLIPSIS,
+  // or, with DT_PATH_ELLIPSIS, loses the middle of the path and keeps its start and its
+  // last folder (maxWidth <= 0: no limit). The DC's state is as before when this returns.
   TextLayout(HDC dc, const std::wstring& text, const TextStyle& style, int maxWidth);
   ~TextLayout();
   TextLayout(const TextLayout&) = delete;
@@ -71,8 +72,12 @@ class TextLayout {
   GlyphRun shape(const wchar_t* chars, int length, const SCRIPT_ANALYSIS& analysis, HFONT font) const;
   // Shapes with the style's font, or with the first fallback face that shows every character.
   GlyphRun shapeWithFallback(const wchar_t* chars, int length, const SCRIPT_ANALYSIS& analysis, size_t style) const;
-  TextLine buildLine(const std::vector<Segment>& segments, int begin, int end, bool withEllipsis,
-                     bool rightToLeft) const;
+  // The characters begin to end, then the ellipsis when asked for, then the characters
+  // tailBegin to tailEnd (a path's last folder), in display order.
+  TextLine buildLine(const std::vector<Segment>& segments, int begin, int end, bool withEllipsis, bool rightToLeft,
+                     int tailBegin = 0, int tailEnd = 0) const;
+  void appendRuns(const std::vector<Segment>& segments, int begin, int end, std::vector<GlyphRun>& logical,
+                  size_t& lastStyle) const;
   SCRIPT_CACHE* cacheFor(HFONT font) const;
   int ascentOf(HFONT font) const;
 

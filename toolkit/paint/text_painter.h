@@ -17,7 +17,7 @@ struct TextStyle {
 };
 
 // Horizontal DT_LEFT/DT_CENTER/DT_RIGHT, vertical DT_TOP/DT_VCENTER/DT_BOTTOM, and either
-// DT_SINGLELINE (DT_END_ELLIPSIS allowed) or DT_WORDBREAK. The text is drawn as given
+// DT_SINGLELINE (DT_END_ELLIPSIS or DT_PATH_ELLIPSIS allowed) or DT_WORDBREAK. The text is drawn as given
 // (resolve "@Key" first) on a transparent background, clipped to rect.
 void drawText(HDC dc, const RECT& rect, const std::wstring& text, const TextStyle& style);
 // The size the text takes; with DT_WORDBREAK lines wrap at maxWidth (<= 0: no limit).

@@ -2,6 +2,9 @@
 // and the window's font table.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/toolkit/paint/paint_surface.h"
 #include "toolkit/paint/font_table.h"
 #include "toolkit/paint/text_layout.h"
@@ -166,6 +169,57 @@ TEST_F(TextPainter, EndEllipsisFitsTheWidth) {
   toolkit::TextLayout whole(surface.dc(), text, style_, 2000);
   EXPECT_NE(L"\x2026", whole.lines()[0].runs.back().text);
   EXPECT_LE(toolkit::measureText(surface.dc(), 120, text, style_).cx, 120);
+}
+
+// A path too long loses its middle: the drive and the folder it ends in stay readable.
+TEST_F(TextPainter, PathEllipsisKeepsTheStartAndTheLastFolder) {
+  style_.format = DT_SINGLELINE | DT_PATH_ELLIPSIS;
+  Surface surface(10, 10);
+  const auto shown = [&](const std::wstring& text, int width) {
+    toolkit::TextLayout layout(surface.dc(), text, style_, width);
+    std::wstring all;
+    for (const toolkit::GlyphRun& run : layout.lines()[0].runs) all += run.text;
+    EXPECT_LE(layout.lines()[0].width, width) << all.c_str();
+    return all;
+  };
+  const std::wstring path = L"Z:\\tmp\\sessions\\e2e\\player\\VelPlayer9\\";
+  std::wstring cut = shown(path, 330);
+  EXPECT_EQ(0u, cut.find(L"Z:\\")) << cut.c_str();
+  EXPECT_NE(std::wstring::npos, cut.find(L"\x2026\\VelPlayer9\\")) << cut.c_str();
+  EXPECT_EQ(path, shown(path, 2000));
+  // No folder to keep, or the last one alone too wide: the end goes, as with endellipsis.
+  cut = shown(L"VelPlayerWithAVeryLongFolderName", 200);
+  EXPECT_EQ(L'\x2026', cut.back());
+  cut = shown(L"C:\\VelPlayerWithAVeryLongFolderName", 200);
+  EXPECT_EQ(L'\x2026', cut.back());
+  EXPECT_EQ(0u, cut.find(L"C:\\Vel"));
+}
+
+// Korean breaks between words only; Chinese breaks after a phrase rather than inside a word
+// when the line stays well filled.
+TEST_F(TextPainter, KoreanAndChineseLinesBreakBetweenWordsAndPhrases) {
+  Surface surface(10, 10);
+  const auto linesOf = [&](const std::wstring& text, const std::wstring& fitting) {
+    style_.format = DT_SINGLELINE;
+    const int width = toolkit::measureText(surface.dc(), 0, fitting, style_).cx + 1;
+    style_.format = DT_WORDBREAK;
+    toolkit::TextLayout layout(surface.dc(), text, style_, width);
+    std::vector<std::wstring> lines;
+    for (const toolkit::TextLine& line : layout.lines()) {
+      lines.emplace_back();
+      for (const toolkit::GlyphRun& run : line.runs) lines.back() += run.text;
+    }
+    return lines;
+  };
+  const std::vector<std::wstring> korean = {L"\uC124\uCE58 \uACBD\uB85C\uB97C",
+                                            L"\uC120\uD0DD\uD558\uC138\uC694"};
+  // "설치 경로를 선택하세요", with room for "설치 경로를 선택".
+  EXPECT_EQ(korean, linesOf(korean[0] + L" " + korean[1], korean[0] + L" \uC120\uD0DD"));
+  // "…以獲得更佳效能，是否變更路徑？", with room up to "路".
+  const std::wstring first = L"\u5EFA\u8B70\u9078\u64C7\u56FA\u614B\u786C\u789F\u4EE5\u7372\u5F97\u66F4\u4F73\u6548\u80FD\uFF0C";
+  const std::wstring second = L"\u662F\u5426\u8B8A\u66F4\u8DEF\u5F91\uFF1F";
+  const std::vector<std::wstring> chinese = {first, second};
+  EXPECT_EQ(chinese, linesOf(first + second, first + second.substr(0, 5)));
 }
 
 TEST(FontTable, IdsSizesAndUnderline) {

@@ -1,0 +1,30 @@
+#include "ui/button_fit.h"
+
+#include <algorithm>
+
+#include "toolkit/paint/gdi_handle.h"
+#include "toolkit/paint/text_painter.h"
+#include "toolkit/paint/text_resolve.h"
+
+namespace ui {
+
+int fittedButtonWidth(const toolkit::CControlUI& button, const toolkit::FontTable& fonts, int padding, int minWidth,
+                      int maxWidth) {
+  toolkit::ScreenDc screen;
+  toolkit::TextStyle style;
+  style.font = fonts.get(button.font());
+  const std::wstring text = toolkit::resolveDisplayText(button.text());
+  const SIZE extent = toolkit::measureText(screen.get(), 0, text, style);
+  return std::clamp<int>(extent.cx + padding, minWidth, std::max(minWidth, maxWidth));
+}
+
+void growButtonsToText(toolkit::WindowImplBase& window, std::initializer_list<const wchar_t*> names, int padding,
+                       int maxWidth) {
+  for (const wchar_t* name : names) {
+    toolkit::CControlUI* button = window.findControl(name);
+    if (!button) continue;
+    button->setFixedWidth(fittedButtonWidth(*button, window.fonts(), padding, button->fixedWidth(), maxWidth));
+  }
+}
+
+}  // namespace ui
