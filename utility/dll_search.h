@@ -5,7 +5,8 @@ namespace utility {
 
 // The first thing the process does: DLLs loaded from here on come from the system folder only
 // (SetDefaultDllDirectories; where the system lacks it, the current folder is at least taken
-// out of the search), and every delay-loaded DLL is loaded by its full system path.
+// out of the search). Delay-loaded DLLs are loaded by their full system path whenever they
+// are first used (utility/delayed_import.cpp).
 void restrictDllSearchToSystem();
 
 }  // namespace utility

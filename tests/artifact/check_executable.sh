@@ -4,6 +4,7 @@
 # and carries its icon and both archives.
 set -euo pipefail
 exe=$1
+delay_lists=${2:-}  # the folder of the delay-loaded DLLs' function lists (<name>.def)
 fail() { echo "FAIL: $*"; exit 1; }
 
 kind=$(file -b "$exe")
@@ -17,6 +18,20 @@ allowed='^(advapi32|comdlg32|gdi32|imagehlp|imm32|kernel32|msvcrt|normaliz|ole32
 while read -r dll; do
   echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$allowed" || fail "statically imports $dll"
 done < <(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
+
+# A function of a delay-loaded DLL imported statically from another DLL: the toolchain's
+# gdi32 import library names Uniscribe's functions, which gdi32.dll exports only from
+# Windows 10 on, so such an import keeps the installer from starting on Windows 7.
+if [ -n "$delay_lists" ]; then
+  delayed=$(cat "$delay_lists"/*.def | grep -Ev '^(LIBRARY|EXPORTS)' | sort -u)
+  [ -n "$delayed" ] || fail "no function lists in $delay_lists"
+  imported=$(i686-w64-mingw32-objdump -p "$exe" |
+    awk '/DLL Name:/ {dll=$3} NF==3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ {print dll, $3}')
+  while read -r dll function; do
+    [ -n "$function" ] || continue
+    grep -qxF "$function" <<<"$delayed" && fail "imports $function statically from $dll; it is delay-loaded"
+  done <<<"$imported"
+fi
 
 headers=$(i686-w64-mingw32-objdump -p "$exe")
 grep -qi 'large address aware' <<<"$headers" || fail "not large-address-aware"
