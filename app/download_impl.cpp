@@ -84,7 +84,9 @@ void DownloadImpl::showMainFrame() {
   if (!frame) {
     frame = new CMainFrame();
     const DWORD style = system_checks::isVistaOrLater(facts) ? kMainStyle : kMainStyleBeforeVista;
-    if (!frame->create(nullptr, L"", style, 0)) {
+    // The product's name titles the window for the taskbar and screen readers; the caption
+    // itself is drawn by the skin.
+    if (!frame->create(nullptr, L"@titlename", style, 0)) {
       // Not created: the object is not a window and goes here.
       VEL_LOG(L"main window not created, error:%d", static_cast<int>(GetLastError()));
       delete frame;

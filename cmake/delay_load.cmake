@@ -10,7 +10,7 @@
 # linker's section collection keeps only the functions the installer calls.
 # The stubs are generated here rather than by dlltool's --output-delaylib, whose 32-bit
 # libraries leave the address slots empty (binutils 2.40), so a first call jumps to 0.
-set(VEL_DELAY_LOADED_DLLS bcrypt crypt32 iphlpapi msimg32 secur32 usp10 wininet)
+set(VEL_DELAY_LOADED_DLLS bcrypt crypt32 iphlpapi msimg32 oleacc secur32 usp10 wininet)
 
 string(REGEX REPLACE "-gcc(-posix)?$" "" vel_tool_prefix "${CMAKE_C_COMPILER}")
 find_program(VEL_NM NAMES ${vel_tool_prefix}-nm REQUIRED)

@@ -58,6 +58,8 @@ bool CControlUI::setAttribute(const std::wstring& name, const std::wstring& valu
     setToolTip(value);
   } else if (name == L"userdata") {
     setUserData(value);
+  } else if (name == L"role") {
+    setRole(value);
   } else if (name == L"visible") {
     bool visible = true;
     if (!parseBool(value, &visible)) return false;
@@ -112,6 +114,7 @@ void CControlUI::setText(const std::wstring& text) {
   if (text_ == text) return;
   text_ = text;
   invalidate();
+  announce(EVENT_OBJECT_NAMECHANGE);
 }
 
 std::wstring CControlUI::displayText() const { return resolveDisplayText(getText()); }
@@ -130,6 +133,8 @@ void CControlUI::setVisible(bool visible) {
     }
   }
   needLayout();
+  // The window's children, as a screen reader sees them, changed.
+  announce(EVENT_OBJECT_REORDER);
 }
 
 bool CControlUI::isReallyVisible() const {
@@ -144,6 +149,7 @@ void CControlUI::setEnabled(bool enabled) {
   enabled_ = enabled;
   if (!enabled && host_ && host_->focusedControl() == this) host_->setFocusedControl(nullptr);
   invalidate();
+  announce(EVENT_OBJECT_STATECHANGE);
 }
 
 void CControlUI::setTextColor(uint32_t argb) {
@@ -239,6 +245,10 @@ void CControlUI::needLayout() {
 
 void CControlUI::notifyHost(const wchar_t* type, WPARAM wParam, LPARAM lParam) {
   if (host_) host_->sendNotify(this, type, wParam, lParam);
+}
+
+void CControlUI::announce(DWORD winEvent) {
+  if (host_) host_->accessibleChange(this, winEvent);
 }
 
 uint32_t CControlUI::effectiveTextColor() const { return enabled_ ? textColor_ : disabledTextColor_; }

@@ -51,6 +51,10 @@ class CControlUI {
   void setToolTip(const std::wstring& text) { toolTip_ = text; }
   const std::wstring& userData() const { return userData_; }
   void setUserData(const std::wstring& data) { userData_ = data; }
+  // What the control is to a screen reader where its class does not tell: "link" for a
+  // button that opens a page or a document.
+  const std::wstring& role() const { return role_; }
+  void setRole(const std::wstring& role) { role_ = role; }
   UINT_PTR tag() const { return tag_; }
   void setTag(UINT_PTR tag) { tag_ = tag; }
 
@@ -111,6 +115,8 @@ class CControlUI {
   void invalidate();
   void needLayout();
   void notifyHost(const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Tells screen readers that this control's name, state or value changed (EVENT_OBJECT_*).
+  void announce(DWORD winEvent);
   // The text style for this control's current state: its font, a colour and DT_ flags.
   TextStyle textStyle(uint32_t color, UINT format, bool markup) const;
   uint32_t effectiveTextColor() const;
@@ -128,6 +134,7 @@ class CControlUI {
   std::wstring text_;
   std::wstring toolTip_;
   std::wstring userData_;
+  std::wstring role_;
   UINT_PTR tag_ = 0;
   bool visible_ = true;
   bool enabled_ = true;

@@ -26,6 +26,8 @@ class ControlHost {
   // Laid out right to left, as Windows mirrors a window for a right-to-left language: rows
   // run from the right, texts align right, bars fill from the right.
   virtual bool mirrored() const { return false; }
+  // A control's name, state or value changed: screen readers are told (EVENT_OBJECT_*).
+  virtual void accessibleChange(CControlUI* control, DWORD winEvent) {}
   // A control leaves the tree (or dies): the host forgets it as hot, pushed or focused.
   virtual void controlRemoved(CControlUI* control) = 0;
 };

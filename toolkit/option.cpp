@@ -40,6 +40,7 @@ void COptionUI::selected(bool selected, bool notify) {
   selected_ = selected;
   if (selected_) unselectGroupPeers();
   invalidate();
+  announce(EVENT_OBJECT_STATECHANGE);
   if (notify) notifyHost(notify_type::kSelectChanged);
 }
 

@@ -45,6 +45,7 @@ void CProgressUI::setValue(int value) {
   if (value == value_) return;
   value_ = value;
   invalidate();
+  announce(EVENT_OBJECT_VALUECHANGE);
 }
 
 void CProgressUI::setRange(int min, int max) {

@@ -37,6 +37,7 @@ WindowImplBase::~WindowImplBase() {
     DestroyWindow(window);
   }
   toolTip_.destroy();
+  releaseAccessible();
   hot_ = captured_ = focused_ = nullptr;
   root_.reset();
 }
@@ -211,7 +212,10 @@ void WindowImplBase::setFocusedControl(CControlUI* control) {
     const bool inside = !current || current == hwnd_ || IsChild(hwnd_, current);
     if (current != hwnd_ && (control || inside)) SetFocus(hwnd_);
   }
-  if (control) control->setFocusState(true);
+  if (control) {
+    control->setFocusState(true);
+    accessibleChange(control, EVENT_OBJECT_FOCUS);
+  }
 }
 
 void WindowImplBase::focusNext(bool forward) {
@@ -493,7 +497,52 @@ LRESULT WindowImplBase::hitTest(POINT screenPoint) {
   return HTCLIENT;
 }
 
+namespace {
+
+// Carries a screen reader's default action to the window's loop; lParam is the control,
+// checked against the window's controls when it arrives.
+UINT accessibleActionMessage() {
+  static const UINT message = RegisterWindowMessageW(L"VelToolkitAccessibleAction");
+  return message;
+}
+
+}  // namespace
+
+LRESULT WindowImplBase::answerObjectRequest(WPARAM wParam, LPARAM lParam) {
+  if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT) || destroying_ || !root_) {
+    return DefWindowProcW(hwnd_, WM_GETOBJECT, wParam, lParam);
+  }
+  if (!accessible_) accessible_ = new WindowAccessible(this);
+  return LresultFromObject(kAccessibleInterfaceId, wParam, static_cast<IAccessible*>(accessible_));
+}
+
+void WindowImplBase::releaseAccessible() {
+  if (!accessible_) return;
+  accessible_->disconnect();
+  accessible_->Release();
+  accessible_ = nullptr;
+}
+
+bool WindowImplBase::postAccessibleAction(CControlUI* control) {
+  const UINT message = accessibleActionMessage();
+  return hwnd_ && message && PostMessageW(hwnd_, message, 0, reinterpret_cast<LPARAM>(control));
+}
+
+void WindowImplBase::accessibleChange(CControlUI* control, DWORD winEvent) {
+  if (!hwnd_ || destroying_ || !root_) return;
+  const LONG child = winEvent == EVENT_OBJECT_REORDER ? CHILDID_SELF : WindowAccessible::childIdOf(root_.get(), control);
+  NotifyWinEvent(winEvent, hwnd_, OBJID_CLIENT, child);
+}
+
 LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != 0 && message == accessibleActionMessage()) {
+    // Only a control that is still one of this window's, as a screen reader sees them.
+    auto* control = reinterpret_cast<CControlUI*>(lParam);
+    if (root_ && WindowAccessible::childIdOf(root_.get(), control) != CHILDID_SELF && control->isEnabled()) {
+      control->activate();
+    }
+    return 0;
+  }
   switch (message) {
     case WM_NCCALCSIZE:
       // The skin draws the whole window: no system frame.
@@ -586,8 +635,11 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
       closeResult_ = static_cast<UINT>(wParam);
       DestroyWindow(hwnd_);
       return 0;
+    case WM_GETOBJECT:
+      return answerObjectRequest(wParam, lParam);
     case WM_DESTROY:
       onWindowDestroyed();
+      releaseAccessible();
       toolTip_.destroy();
       hot_ = captured_ = focused_ = nullptr;
       root_.reset();

@@ -26,6 +26,7 @@
 #include "toolkit/notify_pump.h"
 #include "toolkit/paint/font_table.h"
 #include "toolkit/tooltip.h"
+#include "toolkit/window_accessible.h"
 
 namespace toolkit {
 
@@ -89,6 +90,9 @@ class WindowImplBase : public CNotifyPump,
   // (or always, when the system is set to show keyboard cues), as Windows does.
   bool focusCuesShown() const { return focusCues_; }
 
+  // A screen reader's "default action" on a control, run from the window's own loop.
+  bool postAccessibleAction(CControlUI* control);
+
   // The keyboard share of the message loop (see toolkit::preTranslateMessage).
   bool preTranslateKey(const MSG& message);
   // Paints the whole client area into dc, as WM_PAINT does into its back buffer.
@@ -99,6 +103,7 @@ class WindowImplBase : public CNotifyPump,
   void needLayout() override;
   void sendNotify(CControlUI* sender, const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0) override;
   void controlRemoved(CControlUI* control) override;
+  void accessibleChange(CControlUI* control, DWORD winEvent) override;
 
   // INotifyUI: the notification map, then onDefaultNotify when no entry took it.
   void notify(TNotifyUI& msg) override;
@@ -140,6 +145,8 @@ class WindowImplBase : public CNotifyPump,
   void showFocusCues();
   void invalidateFocusRing(CControlUI* control);
   void paintFocusRing(HDC dc);
+  LRESULT answerObjectRequest(WPARAM wParam, LPARAM lParam);
+  void releaseAccessible();
 
   HWND hwnd_ = nullptr;
   UINT closeResult_ = 0;
@@ -159,6 +166,8 @@ class WindowImplBase : public CNotifyPump,
   CControlUI* focused_ = nullptr;
   ToolTip toolTip_;
   std::unique_ptr<CControlUI> root_;
+  // Made on the first WM_GETOBJECT, disconnected with the window.
+  WindowAccessible* accessible_ = nullptr;
 };
 
 }  // namespace toolkit

@@ -43,6 +43,17 @@ TEST_F(CloseFlow, BeforeInstallTheExitBoxAsksAndYesLeavesWithItsEvents) {
   EXPECT_EQ(1u, boxesShown(id));
   pumpFor(500);
   shoot(box, L"exit_box");
+  // A screen reader reads a title, the question and both answers, "No" focused.
+  ComApartment apartment;
+  const AccessibleTree question = readAccessibleTree(box);
+  ASSERT_TRUE(question.reached) << "the box answers no accessibility object";
+  SCOPED_TRACE(question.describe());
+  EXPECT_FALSE(question.name.empty()) << "the box has no title";
+  EXPECT_NE(nullptr, question.find(ROLE_SYSTEM_STATICTEXT));
+  const AccessibleChild* no = question.find(ROLE_SYSTEM_PUSHBUTTON, L"No");
+  ASSERT_NE(nullptr, no);
+  EXPECT_TRUE(no->state & STATE_SYSTEM_FOCUSED);
+  EXPECT_NE(nullptr, question.find(ROLE_SYSTEM_PUSHBUTTON, L"Yes"));
   ASSERT_TRUE(clickAt(box, at::kExitNo));
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass(id, L"box").empty(); }, 10000)) << "No did not close the box";
   EXPECT_EQ(-1, installer->waitForExit(1000)) << "No ended the installer";
@@ -54,7 +65,14 @@ TEST_F(CloseFlow, BeforeInstallTheExitBoxAsksAndYesLeavesWithItsEvents) {
   box = waitForWindowOfClass(id, L"box", 20000);
   ASSERT_NE(nullptr, box) << "no exit confirmation the second time";
   pumpFor(300);
-  ASSERT_TRUE(clickAt(box, at::kExitYes));
+  // This time the screen reader's default action on "Yes" answers.
+  const AccessibleTree again = readAccessibleTree(box);
+  long yes = 0;
+  for (size_t i = 0; i < again.children.size(); ++i) {
+    if (again.children[i].role == ROLE_SYSTEM_PUSHBUTTON && again.children[i].name == L"Yes") yes = static_cast<long>(i) + 1;
+  }
+  ASSERT_NE(0, yes) << "no Yes the second time";
+  ASSERT_TRUE(doAccessibleDefaultAction(box, yes));
   ASSERT_NE(-1, installer->waitForExit(20000)) << "Yes did not end the installer";
 
   std::vector<AnalyticsEvent> sent = analyticsEvents();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <oleacc.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -897,6 +898,96 @@ std::wstring InstallerFlow::desktopDir() {
   wchar_t path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
   return std::wstring(path) + L"\\";
+}
+
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Spelled out: MinGW-w64's IID_IAccessible resolves to an import thunk, not the GUID.
+const IID kAccessibleId = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+struct AccessibleRef {
+  IAccessible* object = nullptr;
+  ~AccessibleRef() {
+    if (object) object->Release();
+  }
+};
+
+// One of the object's text getters for a child; the BSTR is freed here.
+std::wstring readText(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), VARIANT child) {
+  BSTR text = nullptr;
+  const HRESULT result = (object->*get)(child, &text);
+  std::wstring value = SUCCEEDED(result) && text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+  SysFreeString(text);
+  return value;
+}
+
+VARIANT childVariant(long id) {
+  VARIANT child;
+  VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = id;
+  return child;
+}
+
+}  // namespace
+
+const AccessibleChild* AccessibleTree::find(long role, const std::wstring& part) const {
+  for (const AccessibleChild& child : children) {
+    if (child.role == role && child.name.find(part) != std::wstring::npos) return &child;
+  }
+  return nullptr;
+}
+
+std::string AccessibleTree::describe() const {
+  std::string text = utility::toUtf8(name) + ":";
+  for (const AccessibleChild& child : children) {
+    text += " \"" + utility::toUtf8(child.name) + "\" [" + std::to_string(child.role) + " " + std::to_string(child.state) + "]";
+  }
+  return text;
+}
+
+AccessibleTree readAccessibleTree(HWND window) {
+  AccessibleTree tree;
+  AccessibleRef root;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessibleId,
+                                        reinterpret_cast<void**>(&root.object))) ||
+      !root.object) {
+    return tree;
+  }
+  long count = 0;
+  if (FAILED(root.object->get_accChildCount(&count))) return tree;
+  tree.reached = true;
+  tree.name = readText(root.object, &IAccessible::get_accName, childVariant(CHILDID_SELF));
+  for (long id = 1; id <= count; ++id) {
+    const VARIANT child = childVariant(id);
+    AccessibleChild node;
+    node.name = readText(root.object, &IAccessible::get_accName, child);
+    node.defaultAction = readText(root.object, &IAccessible::get_accDefaultAction, child);
+    VARIANT value;
+    VariantInit(&value);
+    if (SUCCEEDED(root.object->get_accRole(child, &value)) && value.vt == VT_I4) node.role = value.lVal;
+    VariantInit(&value);
+    if (SUCCEEDED(root.object->get_accState(child, &value)) && value.vt == VT_I4) node.state = value.lVal;
+    long left = 0, top = 0, width = 0, height = 0;
+    if (SUCCEEDED(root.object->accLocation(&left, &top, &width, &height, child))) {
+      node.location = RECT{left, top, left + width, top + height};
+    }
+    tree.children.push_back(node);
+  }
+  return tree;
+}
+
+bool doAccessibleDefaultAction(HWND window, long childId) {
+  AccessibleRef root;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessibleId,
+                                        reinterpret_cast<void**>(&root.object))) ||
+      !root.object) {
+    return false;
+  }
+  return SUCCEEDED(root.object->accDoDefaultAction(childVariant(childId)));
 }
 
 }  // namespace e2e

@@ -4,6 +4,7 @@
 // (windows, pixels, files, the requests and events at the stand-in), never through hooks
 // inside the program.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,41 @@ bool writePng(const Screenshot& shot, const std::wstring& path);
 // (as Wine sees it), empty on failure.
 std::wstring saveScreenshot(const Screenshot& shot, const std::wstring& fileName);
 std::wstring screenshotDir();
+
+// A window of another process as a screen reader reads it: its accessibility object
+// (AccessibleObjectFromWindow, OBJID_CLIENT), its name and its children.
+struct AccessibleChild {
+  std::wstring name;
+  long role = 0;   // ROLE_SYSTEM_*
+  long state = 0;  // STATE_SYSTEM_*
+  std::wstring defaultAction;
+  RECT location{};  // screen coordinates
+};
+struct AccessibleTree {
+  bool reached = false;
+  std::wstring name;
+  std::vector<AccessibleChild> children;
+  // The first child of the role whose name contains part; null when there is none.
+  const AccessibleChild* find(long role, const std::wstring& part = std::wstring()) const;
+  // "name [role state]" per child, for failure messages.
+  std::string describe() const;
+};
+// The caller's thread must be in a COM apartment, for instance by one of these.
+class ComApartment {
+ public:
+  ComApartment() : entered_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~ComApartment() {
+    if (entered_) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool entered_;
+};
+AccessibleTree readAccessibleTree(HWND window);
+// Runs a child's default action through the accessibility object, as a screen reader does.
+bool doAccessibleDefaultAction(HWND window, long childId);
 
 // The files under root (relative paths, folders end in "\"), with their sizes.
 std::map<std::wstring, uint64_t> listFiles(const std::wstring& root);

@@ -107,6 +107,30 @@ TEST_F(InstallFlow, ANormalInstallWithTheKeyboardAlone) {
   HWND window = findMainWindow(installer->processId(), 5000);
   ASSERT_NE(nullptr, window);
   pumpFor(500);
+  // What a screen reader reads from another process: the page's controls with names, roles
+  // and states, Install focused, the licence ticked; nothing of the pages not shown.
+  ComApartment apartment;
+  AccessibleTree page;
+  pumpUntil([&] { return (page = readAccessibleTree(window)).find(ROLE_SYSTEM_CHECKBUTTON) != nullptr; }, 10000);
+  ASSERT_TRUE(page.reached) << "the window answers no accessibility object";
+  SCOPED_TRACE(page.describe());
+  EXPECT_EQ(0u, page.name.find(L"VelPlayer")) << "the window is titled by the product's name";
+  const AccessibleChild* install = page.find(ROLE_SYSTEM_PUSHBUTTON, L"Quick install");
+  ASSERT_NE(nullptr, install);
+  EXPECT_TRUE(install->state & STATE_SYSTEM_FOCUSED);
+  EXPECT_GT(install->location.right - install->location.left, 0);
+  const AccessibleChild* licence = page.find(ROLE_SYSTEM_CHECKBUTTON);
+  ASSERT_NE(nullptr, licence);
+  EXPECT_FALSE(licence->name.empty()) << "the check box is not named by its label";
+  EXPECT_TRUE(licence->state & STATE_SYSTEM_CHECKED);
+  EXPECT_NE(nullptr, page.find(ROLE_SYSTEM_LINK)) << "the licence link";
+  const AccessibleChild* close = page.find(ROLE_SYSTEM_PUSHBUTTON, L"Close");
+  ASSERT_NE(nullptr, close) << "the close button, named by its tool tip";
+  EXPECT_EQ(L"Press", close->defaultAction);
+  EXPECT_EQ(nullptr, page.find(ROLE_SYSTEM_PROGRESSBAR)) << "the progress page is not shown";
+  for (const AccessibleChild& child : page.children) {
+    EXPECT_FALSE(child.name.empty() && (child.state & STATE_SYSTEM_FOCUSABLE)) << "unnamed, role " << child.role;
+  }
   const Screenshot untouched = captureWindow(window);
   ASSERT_TRUE(pressKey(window, VK_TAB));  // Custom path
   ASSERT_TRUE(pressKey(window, VK_TAB));  // the licence's check box
@@ -117,6 +141,10 @@ TEST_F(InstallFlow, ANormalInstallWithTheKeyboardAlone) {
   ASSERT_TRUE(pressKey(window, VK_SPACE));
   pumpFor(300);
   shoot(window, L"licence_unticked");
+  const AccessibleChild* unticked = readAccessibleTree(window).find(ROLE_SYSTEM_CHECKBUTTON);
+  ASSERT_NE(nullptr, unticked);
+  EXPECT_FALSE(unticked->state & STATE_SYSTEM_CHECKED);
+  EXPECT_TRUE(unticked->state & STATE_SYSTEM_FOCUSED);
   ASSERT_TRUE(pressKey(window, VK_SPACE));
   pumpFor(300);
   ASSERT_TRUE(pressKey(window, VK_RETURN));

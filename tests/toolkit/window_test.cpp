@@ -11,6 +11,7 @@
 #include "toolkit/progress.h"
 #include "toolkit/rich_edit.h"
 #include "toolkit/tab_layout.h"
+#include "toolkit/window_accessible.h"
 
 namespace {
 
@@ -285,6 +286,91 @@ TEST_F(WindowTest, TimersReachTheMessageHandler) {
   const int ticks = window_->timerTicks;
   gallery::pumpFor(100);
   EXPECT_EQ(ticks, window_->timerTicks);
+}
+
+// What a screen reader gets through WM_GETOBJECT: the visible controls with roles, names,
+// states and values, focus and default actions, and errors once the window is gone.
+TEST_F(WindowTest, TheAccessibilityObjectShowsTheVisibleControlsUntilTheWindowGoes) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  IAccessible* object = nullptr;
+  ASSERT_EQ(S_OK, AccessibleObjectFromWindow(hwnd_, static_cast<DWORD>(OBJID_CLIENT), toolkit::kAccessibleInterfaceId,
+                                             reinterpret_cast<void**>(&object)));
+  ASSERT_NE(nullptr, object);
+  const auto child = [](long id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+  };
+  const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), long id) {
+    BSTR value = nullptr;
+    std::wstring result;
+    if ((object->*get)(child(id), &value) == S_OK && value) result.assign(value, SysStringLen(value));
+    SysFreeString(value);
+    return result;
+  };
+  const auto number = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), long id) {
+    VARIANT value;
+    VariantInit(&value);
+    return SUCCEEDED((object->*get)(child(id), &value)) && value.vt == VT_I4 ? value.lVal : -1L;
+  };
+  long count = 0;
+  ASSERT_EQ(S_OK, object->get_accChildCount(&count));
+  const auto idOf = [&](const std::wstring& name) {
+    for (long id = 1; id <= count; ++id) {
+      if (text(&IAccessible::get_accName, id) == name) return id;
+    }
+    return 0L;
+  };
+  const long press = idOf(L"Press"), disabled = idOf(L"Disabled"), one = idOf(L"One"), check = idOf(L"Check me");
+  ASSERT_NE(0, press);
+  EXPECT_EQ(0, idOf(L"Hidden")) << "a hidden control is shown";
+  EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, number(&IAccessible::get_accRole, press));
+  EXPECT_EQ(L"Press", text(&IAccessible::get_accDefaultAction, press));
+  EXPECT_TRUE(number(&IAccessible::get_accState, disabled) & STATE_SYSTEM_UNAVAILABLE);
+  EXPECT_EQ(ROLE_SYSTEM_RADIOBUTTON, number(&IAccessible::get_accRole, one));
+  EXPECT_TRUE(number(&IAccessible::get_accState, one) & STATE_SYSTEM_CHECKED);
+  EXPECT_EQ(ROLE_SYSTEM_CHECKBUTTON, number(&IAccessible::get_accRole, check));
+  EXPECT_NE(0, idOf(L"i i i i i i i i i i i i")) << "markup stays in a label's name";
+  bool barFound = false;
+  for (long id = 1; id <= count; ++id) {
+    if (number(&IAccessible::get_accRole, id) == ROLE_SYSTEM_PROGRESSBAR && text(&IAccessible::get_accValue, id) == L"37%") {
+      barFound = true;
+    }
+  }
+  EXPECT_TRUE(barFound) << "no progress bar at 37%";
+  long left = 0, top = 0, width = 0, height = 0;
+  ASSERT_EQ(S_OK, object->accLocation(&left, &top, &width, &height, child(press)));
+  const RECT pos = control(L"textbtn")->pos();
+  POINT origin{pos.left, pos.top};
+  ClientToScreen(hwnd_, &origin);
+  EXPECT_EQ(origin.x, left);
+  EXPECT_EQ(pos.right - pos.left, width);
+  VARIANT hit;
+  ASSERT_EQ(S_OK, object->accHitTest(left + 2, top + 2, &hit));
+  EXPECT_EQ(press, hit.lVal);
+
+  // The focus, and a default action run from the window's loop.
+  window_->setFocusedControl(control(L"textbtn"));
+  EXPECT_TRUE(number(&IAccessible::get_accState, press) & STATE_SYSTEM_FOCUSED);
+  VARIANT focus;
+  ASSERT_EQ(S_OK, object->get_accFocus(&focus));
+  EXPECT_EQ(press, focus.lVal);
+  ASSERT_EQ(S_OK, object->accDoDefaultAction(child(press)));
+  ASSERT_TRUE(gallery::pump([&] { return window_->mappedClicks == 1; }));
+  EXPECT_NE(S_OK, object->accDoDefaultAction(child(count + 1)));
+
+  // A page hidden: its controls leave the tree.
+  control(L"buttons")->setVisible(false);
+  EXPECT_EQ(0, idOf(L"Press"));
+
+  DestroyWindow(hwnd_);
+  ASSERT_TRUE(gallery::pump([&] { return observer_.deleted; }));
+  EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accChildCount(&count));
+  EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accRole(child(CHILDID_SELF), &hit));
+  object->Release();
+  CoUninitialize();
 }
 
 TEST_F(WindowTest, CloseRunsTheHooksAndTheWindowDeletesItself) {
