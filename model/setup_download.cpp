@@ -93,7 +93,8 @@ bool SetupDownload::_downloadByIE(const std::wstring& path, const std::wstring& 
   // before a transfer opens its connection is not lost.
   config.setResourceCdn(false);
   int mainFirst = 0, mainSecond = 0;
-  bool fetched = !cancelled() && wininet_.download2file(mainUrl, temporary, this, mainFirst, mainSecond, resume);
+  bool fetched = !cancelled() && wininet_.download2file(mainUrl, temporary, this, mainFirst, mainSecond, resume) &&
+                 placeAndCheck(temporary, path);
   if (!fetched) {
     VEL_LOG(L"wininet main address failed %d %d", mainFirst, mainSecond);
     VEL_LOG(L"download errro! .use spare url");
@@ -103,14 +104,19 @@ bool SetupDownload::_downloadByIE(const std::wstring& path, const std::wstring& 
       VEL_LOG(L"download file error %d %d", firstCode, secondCode);
       return false;
     }
+    return placeAndCheck(temporary, path);
   }
+  return true;
+}
+
+bool SetupDownload::placeAndCheck(const std::wstring& temporary, const std::wstring& path) {
   // A setup that is not where the run expects it is no download.
   if (!utility::ufile::moveFile(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
     VEL_LOG(L"move downloaded file failed error:%d %s", static_cast<int>(GetLastError()), path.c_str());
     return false;
   }
   VEL_LOG(L"download file success file = %s", path.c_str());
-  return true;
+  return passesCheck(path);
 }
 
 bool SetupDownload::curlRoute(const SetupRoute& route, const std::wstring& path, bool deleteSmallFile) {
@@ -127,11 +133,11 @@ bool SetupDownload::curlRoute(const SetupRoute& route, const std::wstring& path,
   return false;
 }
 
-bool SetupDownload::passesCheck(const std::wstring& path, SetupDownloadResult& result) {
+bool SetupDownload::passesCheck(const std::wstring& path) {
   if (!checker_) return true;
   SetupCheck check = checker_(path);
   if (check.ok) {
-    result.heldSetup = std::move(check.held);
+    heldSetup_ = std::move(check.held);
     return true;
   }
   VEL_LOG(L"setup check failed: %s, error:%d", check.reason.c_str(), static_cast<int>(check.code));
@@ -145,16 +151,16 @@ SetupDownloadResult SetupDownload::run(const std::wstring& path, const std::wstr
   SetupDownloadResult result;
   std::vector<SetupRoute> routes = setupRoutes(mainUrl, spareUrl);
   // A route whose file fails the check counts as failed: the file is gone, the next route runs.
+  heldSetup_.reset();
   result.success = _downloadByIE(path, routes[0].url, routes[1].url, resume, result.wininetFirstCode,
-                                 result.wininetSecondCode) &&
-                   passesCheck(path, result);
+                                 result.wininetSecondCode);
   if (!result.success) {
     VEL_LOG(L"download by velcurl");
-    result.success = curlRoute(routes[2], path, true) && passesCheck(path, result);
+    result.success = curlRoute(routes[2], path, true) && passesCheck(path);
   }
   if (!result.success) {
     VEL_LOG(L"download by velcurl too");
-    result.success = curlRoute(routes[3], path, false) && passesCheck(path, result);
+    result.success = curlRoute(routes[3], path, false) && passesCheck(path);
   }
   if (!result.success) {
     int64_t temporarySize = sizeOf(path + L".tmp");
@@ -162,5 +168,7 @@ SetupDownloadResult SetupDownload::run(const std::wstring& path, const std::wstr
     VEL_LOG(L"had downloaded size %I64d", static_cast<long long>(temporarySize > 0 ? temporarySize : setupSize));
     result.partialSize = download_rules::partialSizeToReport(temporarySize, setupSize);
   }
+  if (result.success) result.heldSetup = std::move(heldSetup_);
+  heldSetup_.reset();
   return result;
 }

@@ -78,10 +78,14 @@ class SetupDownload : public utility::CHttpDownloader::IHttpDownloadSink {
 
  private:
   bool curlRoute(const SetupRoute& route, const std::wstring& path, bool deleteSmallFile);
-  // After a route delivered the file: true when it passed the check (or none is set).
-  bool passesCheck(const std::wstring& path, SetupDownloadResult& result);
+  // After a WinInet route: the file moved from temporary to path and checked.
+  bool placeAndCheck(const std::wstring& temporary, const std::wstring& path);
+  // After a route delivered the file: true when it passed the check (or none is set); the
+  // file is then held in heldSetup_.
+  bool passesCheck(const std::wstring& path);
 
   SetupChecker checker_;
+  std::shared_ptr<utility::UniqueHandle> heldSetup_;
   ByteProgress byteProgress_;
   PercentProgress percentProgress_;
   utility::CHttpDownloader wininet_;

@@ -132,7 +132,7 @@ TEST_F(SetupDownloadTest, AFileFailingTheCheckIsDeletedAndTheNextRouteTried) {
   struct Case {
     int passingDelivery;  // which delivery passes (1: the first; 0: none)
     size_t requests;      // to the package address
-  } cases[] = {{1, 1}, {2, 2}, {3, 3}, {0, 3}};
+  } cases[] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {0, 4}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.passingDelivery);
     ASSERT_TRUE(resetStandin());
@@ -153,7 +153,7 @@ TEST_F(SetupDownloadTest, AFileFailingTheCheckIsDeletedAndTheNextRouteTried) {
     EXPECT_EQ(c.passingDelivery != 0, result.success);
     EXPECT_EQ(c.requests, requestsTo(genPath(kSetupBytes)).size());
     if (c.passingDelivery == 0) {
-      EXPECT_EQ(3, deliveries) << "WinInet's two routes deliver one file, curl's two each theirs";
+      EXPECT_EQ(4, deliveries) << "each of the four routes delivers its own file";
       EXPECT_FALSE(utility::ufile::exists(path_)) << "a rejected file stays";
       EXPECT_EQ(0, result.partialSize);
       EXPECT_FALSE(result.heldSetup);
