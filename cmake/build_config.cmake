@@ -54,6 +54,13 @@ if(VEL_SERVICE_ORIGIN)
   set(vel_home_regional_format "${VEL_SERVICE_ORIGIN}/%s/")
   set(vel_customer_service "${VEL_SERVICE_ORIGIN}/support")
 endif()
+# The signer a downloaded player setup must carry (its certificate's name). A build against
+# the stand-in trusts the throwaway publisher that signs the stand-in setup at test-build time.
+set(vel_setup_publisher "Tessaro Technology Limited")
+if(VEL_SERVICE_ORIGIN)
+  set(vel_setup_publisher "VelPlayer Stand-in Test Publisher")
+endif()
+set(VEL_SETUP_PUBLISHER "${vel_setup_publisher}")
 set(VEL_SETUP_WAIT_MILLISECONDS "${vel_setup_wait_ms}")
 set(VEL_CDN_ORIGIN "${vel_cdn_origin}")
 set(VEL_RES_ORIGIN "${vel_res_origin}")

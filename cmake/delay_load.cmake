@@ -10,7 +10,7 @@
 # linker's section collection keeps only the functions the installer calls.
 # The stubs are generated here rather than by dlltool's --output-delaylib, whose 32-bit
 # libraries leave the address slots empty (binutils 2.40), so a first call jumps to 0.
-set(VEL_DELAY_LOADED_DLLS bcrypt crypt32 iphlpapi msimg32 oleacc secur32 usp10 wininet)
+set(VEL_DELAY_LOADED_DLLS bcrypt crypt32 iphlpapi msimg32 oleacc secur32 usp10 wininet wintrust)
 
 string(REGEX REPLACE "-gcc(-posix)?$" "" vel_tool_prefix "${CMAKE_C_COMPILER}")
 find_program(VEL_NM NAMES ${vel_tool_prefix}-nm REQUIRED)
@@ -33,17 +33,27 @@ foreach(dll ${VEL_DELAY_LOADED_DLLS})
                   OUTPUT_VARIABLE import_library OUTPUT_STRIP_TRAILING_WHITESPACE)
   set(stubs ${vel_delay_dir}/${dll}_stubs.c)
   set(definition_file ${vel_delay_dir}/${dll}.def)
+  execute_process(COMMAND ${VEL_NM} ${import_library} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cannot read ${import_library}")
+  endif()
+  # The functions: symbols with code ("T"). Data exports have an address slot only, and are
+  # not delay-loaded. On 32-bit the symbol has a leading underscore, and stdcall a "@n".
+  string(REGEX MATCHALL "[0-9a-fA-F]+ T [^\r\n]+" all_functions "${symbols}")
+  list(REMOVE_DUPLICATES all_functions)
+  list(FILTER all_functions INCLUDE REGEX "^[0-9a-fA-F]+ T [A-Za-z_][A-Za-z0-9_@]*$")
+  # A function that two of the DLLs export (wintrust forwards crypt32's SIP functions) gets
+  # its stub from the first in the list only: two under one symbol would not link.
+  set(functions "")
+  foreach(line ${all_functions})
+    string(REGEX REPLACE "^[0-9a-fA-F]+ T " "" symbol "${line}")
+    if(NOT DEFINED vel_delay_owner_${symbol})
+      set(vel_delay_owner_${symbol} ${dll})
+      list(APPEND functions "${line}")
+    endif()
+  endforeach()
   if(NOT EXISTS ${stubs} OR ${import_library} IS_NEWER_THAN ${stubs}
      OR ${CMAKE_CURRENT_LIST_FILE} IS_NEWER_THAN ${stubs})
-    execute_process(COMMAND ${VEL_NM} ${import_library} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
-    if(NOT status EQUAL 0)
-      message(FATAL_ERROR "cannot read ${import_library}")
-    endif()
-    # The functions: symbols with code ("T"). Data exports have an address slot only, and are
-    # not delay-loaded. On 32-bit the symbol has a leading underscore, and stdcall a "@n".
-    string(REGEX MATCHALL "[0-9a-fA-F]+ T [^\r\n]+" functions "${symbols}")
-    list(REMOVE_DUPLICATES functions)
-    list(FILTER functions INCLUDE REGEX "^[0-9a-fA-F]+ T [A-Za-z_][A-Za-z0-9_@]*$")
     set(definition "LIBRARY ${dll}.dll\nEXPORTS\n")
     set(asm "")
     string(APPEND asm

@@ -148,7 +148,15 @@ void DownloaderModel::startAddressWorker() {
     model->postToWindow([model, info] { model->customerInfo_ = info; });
   };
   addressJob_ = job;
-  addressWorker_.start(makeRunable([job] { _threadGetPlayerUrl(job); }));
+  addressWorker_.start(makeRunable([job] {
+    // A task that throws (a failed allocation on a huge answer) ends as a failed fetch.
+    try {
+      _threadGetPlayerUrl(job);
+    } catch (...) {
+      VEL_LOG(L"address worker failed with an exception");
+      if (job->results.addressFailed) job->results.addressFailed();
+    }
+  }));
 }
 
 void DownloaderModel::applyPlayerAddressText(const std::string& text) {
@@ -186,6 +194,7 @@ void DownloaderModel::startInstallPlayer() {
   job->setupFile = setupFilePath();
   job->branding = branding_;
   job->setupWaitMilliseconds = setupWaitMilliseconds_;
+  job->heldSetup = std::move(heldSetup_);
   // The worker never touches the model: what it reports is applied on the window thread,
   // where a task still queued at teardown is withdrawn with the model's others.
   // The worker may outlive the model (abandoned at teardown), so it holds the owner key,
@@ -205,7 +214,14 @@ void DownloaderModel::startInstallPlayer() {
     });
   };
   setupRun_ = job;
-  setupRunWorker_.start(makeRunable([job] { _threadInsPlayer(*job); }));
+  setupRunWorker_.start(makeRunable([job] {
+    try {
+      _threadInsPlayer(*job);
+    } catch (...) {
+      VEL_LOG(L"setup run failed with an exception");
+      if (job->finished) job->finished(false);
+    }
+  }));
 }
 
 void DownloaderModel::setLanguage(const std::wstring& localeName) {
@@ -271,6 +287,13 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
           if (model->callbacks_.downloadPercent) model->callbacks_.downloadPercent(percent);
         });
       });
+  SetupChecker checker = setupChecker_;
+  if (!checker) {
+    std::wstring md5 = addresses_.md5;
+    checker = [md5](const std::wstring& file) { return checkDownloadedSetup(file, md5, buildconfig::kSetupPublisher); };
+  }
+  download->setChecker(checker);
+  heldSetup_.reset();
   setupDownload_ = download;
   downloadStartTick_ = GetTickCount();
   std::wstring folder = installPath_, path = setupFilePath(), mainUrl = addresses_.url, spareUrl = addresses_.spareUrl;
@@ -279,11 +302,19 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
     VEL_LOG(L"download player");
     if (!utility::ufile::exists(folder)) utility::ufile::makeDir(folder);
     if (!resume) utility::ufile::removeFile(path);
-    SetupDownloadResult result = download->run(path, mainUrl, spareUrl, resume);
+    SetupDownloadResult result;
+    try {
+      result = download->run(path, mainUrl, spareUrl, resume);
+    } catch (...) {
+      VEL_LOG(L"setup download failed with an exception");
+      result = SetupDownloadResult();
+    }
     // A download cancelled by its owner reports nothing: the owner is going or starting anew.
     if (!download->cancelled()) {
       if (result.success) {
-        model->postToWindow([model] {
+        std::shared_ptr<utility::UniqueHandle> held = result.heldSetup;
+        model->postToWindow([model, held] {
+          model->heldSetup_ = held;
           if (model->callbacks_.downloadSucceeded) model->callbacks_.downloadSucceeded();
         });
         events::reportDownloadSuccess();

@@ -16,6 +16,7 @@
 #include "core/worker_thread.h"
 #include "identity/game_record.h"
 #include "model/service_documents.h"
+#include "model/setup_download.h"
 #include "skin/language_record.h"
 #include "telemetry/google_analytics.h"
 #include "utility/unique_handle.h"
@@ -65,6 +66,9 @@ class DownloaderModel {
   std::vector<GameRecord>& games() { return games_; }
   const std::wstring& installPath() const { return installPath_; }
   void setInstallPath(const std::wstring& path) { installPath_ = path; }
+  // The check of every downloaded setup (default: checkDownloadedSetup with the address
+  // document's md5 and the build's publisher); tests of the flow with unsigned files replace it.
+  void setSetupChecker(SetupChecker checker) { setupChecker_ = std::move(checker); }
   const std::wstring& recommendedInstallPath() const { return recommendedInstallPath_; }
   bool installedPlayerFound() const { return installedPlayerFound_; }
   bool recommendedIsSsd() const { return recommendedIsSsd_; }
@@ -172,5 +176,8 @@ class DownloaderModel {
   // Shared with the worker using it, so a worker left running at exit keeps it alive.
   std::shared_ptr<struct AddressJob> addressJob_;
   std::shared_ptr<SetupDownload> setupDownload_;
+  SetupChecker setupChecker_;
+  // The checked setup, held from the check until the setup run has started it.
+  std::shared_ptr<utility::UniqueHandle> heldSetup_;
   std::shared_ptr<SetupRunJob> setupRun_;
 };

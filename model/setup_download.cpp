@@ -6,6 +6,7 @@
 #include "model/download_rules.h"
 #include "utility/encoding.h"
 #include "utility/log.h"
+#include "utility/setup_file_check.h"
 #include "utility/ufile.h"
 
 namespace {
@@ -16,6 +17,40 @@ int64_t sizeOf(const std::wstring& path) {
 }
 
 }  // namespace
+
+SetupCheck checkDownloadedSetup(const std::wstring& path, const std::wstring& md5, const std::wstring& publisher) {
+  namespace check = utility::setup_file_check;
+  SetupCheck result;
+  auto held = std::make_shared<utility::UniqueHandle>(check::openHeld(path));
+  if (!*held) {
+    result.reason = L"cannot hold the file";
+    result.code = GetLastError();
+    return result;
+  }
+  if (check::isMd5Text(md5)) {
+    DWORD error = 0;
+    std::wstring digest = check::md5Of(held->get(), &error);
+    if (digest.empty()) {
+      result.reason = L"cannot read the file";
+      result.code = error;
+      return result;
+    }
+    if (CompareStringOrdinal(digest.c_str(), -1, md5.c_str(), -1, TRUE) != CSTR_EQUAL) {
+      result.reason = L"md5 differs from the document's";
+      result.code = static_cast<DWORD>(TRUST_E_BAD_DIGEST);
+      return result;
+    }
+  }
+  check::Verdict verdict = check::verifySignature(path, held->get(), publisher);
+  if (!verdict.ok) {
+    result.reason = verdict.reason;
+    result.code = verdict.code;
+    return result;
+  }
+  result.ok = true;
+  result.held = std::move(held);
+  return result;
+}
 
 std::vector<SetupRoute> setupRoutes(const std::wstring& mainUrl, const std::wstring& spareUrl) {
   return {
@@ -58,7 +93,8 @@ bool SetupDownload::_downloadByIE(const std::wstring& path, const std::wstring& 
   // before a transfer opens its connection is not lost.
   config.setResourceCdn(false);
   int mainFirst = 0, mainSecond = 0;
-  bool fetched = !cancelled() && wininet_.download2file(mainUrl, temporary, this, mainFirst, mainSecond, resume);
+  bool fetched = !cancelled() && wininet_.download2file(mainUrl, temporary, this, mainFirst, mainSecond, resume) &&
+                 placeAndCheck(temporary, path);
   if (!fetched) {
     VEL_LOG(L"wininet main address failed %d %d", mainFirst, mainSecond);
     VEL_LOG(L"download errro! .use spare url");
@@ -68,14 +104,19 @@ bool SetupDownload::_downloadByIE(const std::wstring& path, const std::wstring& 
       VEL_LOG(L"download file error %d %d", firstCode, secondCode);
       return false;
     }
+    return placeAndCheck(temporary, path);
   }
+  return true;
+}
+
+bool SetupDownload::placeAndCheck(const std::wstring& temporary, const std::wstring& path) {
   // A setup that is not where the run expects it is no download.
   if (!utility::ufile::moveFile(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
     VEL_LOG(L"move downloaded file failed error:%d %s", static_cast<int>(GetLastError()), path.c_str());
     return false;
   }
   VEL_LOG(L"download file success file = %s", path.c_str());
-  return true;
+  return passesCheck(path);
 }
 
 bool SetupDownload::curlRoute(const SetupRoute& route, const std::wstring& path, bool deleteSmallFile) {
@@ -92,19 +133,34 @@ bool SetupDownload::curlRoute(const SetupRoute& route, const std::wstring& path,
   return false;
 }
 
+bool SetupDownload::passesCheck(const std::wstring& path) {
+  if (!checker_) return true;
+  SetupCheck check = checker_(path);
+  if (check.ok) {
+    heldSetup_ = std::move(check.held);
+    return true;
+  }
+  VEL_LOG(L"setup check failed: %s, error:%d", check.reason.c_str(), static_cast<int>(check.code));
+  check.held.reset();
+  utility::ufile::removeFile(path);
+  return false;
+}
+
 SetupDownloadResult SetupDownload::run(const std::wstring& path, const std::wstring& mainUrl,
                                        const std::wstring& spareUrl, bool resume) {
   SetupDownloadResult result;
   std::vector<SetupRoute> routes = setupRoutes(mainUrl, spareUrl);
+  // A route whose file fails the check counts as failed: the file is gone, the next route runs.
+  heldSetup_.reset();
   result.success = _downloadByIE(path, routes[0].url, routes[1].url, resume, result.wininetFirstCode,
                                  result.wininetSecondCode);
   if (!result.success) {
     VEL_LOG(L"download by velcurl");
-    result.success = curlRoute(routes[2], path, true);
+    result.success = curlRoute(routes[2], path, true) && passesCheck(path);
   }
   if (!result.success) {
     VEL_LOG(L"download by velcurl too");
-    result.success = curlRoute(routes[3], path, false);
+    result.success = curlRoute(routes[3], path, false) && passesCheck(path);
   }
   if (!result.success) {
     int64_t temporarySize = sizeOf(path + L".tmp");
@@ -112,5 +168,7 @@ SetupDownloadResult SetupDownload::run(const std::wstring& path, const std::wstr
     VEL_LOG(L"had downloaded size %I64d", static_cast<long long>(temporarySize > 0 ? temporarySize : setupSize));
     result.partialSize = download_rules::partialSizeToReport(temporarySize, setupSize);
   }
+  if (result.success) result.heldSetup = std::move(heldSetup_);
+  heldSetup_.reset();
   return result;
 }

@@ -7,10 +7,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "utility/http_downloader.h"
+#include "utility/unique_handle.h"
 #include "utility/vel_curl_downloader.h"
 
 struct SetupRoute {
@@ -23,8 +25,23 @@ struct SetupRoute {
 // WinInet main, WinInet spare, curl main, curl spare.
 std::vector<SetupRoute> setupRoutes(const std::wstring& mainUrl, const std::wstring& spareUrl);
 
+// What the check of a downloaded setup found: on success the file, held open so that it
+// cannot be changed or swapped until the setup has been started.
+struct SetupCheck {
+  bool ok = false;
+  std::wstring reason;
+  DWORD code = 0;
+  std::shared_ptr<utility::UniqueHandle> held;
+};
+using SetupChecker = std::function<SetupCheck(const std::wstring& path)>;
+
+// The check every setup must pass: held, its MD5 when the document gives one (32 hex digits),
+// its signature down to a trusted root and from publisher.
+SetupCheck checkDownloadedSetup(const std::wstring& path, const std::wstring& md5, const std::wstring& publisher);
+
 struct SetupDownloadResult {
   bool success = false;
+  std::shared_ptr<utility::UniqueHandle> heldSetup;  // on success: the checked file, held
   int64_t partialSize = 0;   // on failure: what is worth resuming, 0 when nothing is
   int wininetFirstCode = 9999;
   int wininetSecondCode = 0;
@@ -49,6 +66,10 @@ class SetupDownload : public utility::CHttpDownloader::IHttpDownloadSink {
   bool _downloadByIE(const std::wstring& path, const std::wstring& mainUrl, const std::wstring& spareUrl, bool resume,
                      int& firstCode, int& secondCode);
 
+  // Download worker, before run: a route's file that fails checker is deleted and the route
+  // counts as failed. Without a checker nothing is checked.
+  void setChecker(SetupChecker checker) { checker_ = std::move(checker); }
+
   // Any thread: the running transfer ends promptly and no further route starts.
   void cancel();
   bool cancelled() const { return cancelled_.load(); }
@@ -57,7 +78,14 @@ class SetupDownload : public utility::CHttpDownloader::IHttpDownloadSink {
 
  private:
   bool curlRoute(const SetupRoute& route, const std::wstring& path, bool deleteSmallFile);
+  // After a WinInet route: the file moved from temporary to path and checked.
+  bool placeAndCheck(const std::wstring& temporary, const std::wstring& path);
+  // After a route delivered the file: true when it passed the check (or none is set); the
+  // file is then held in heldSetup_.
+  bool passesCheck(const std::wstring& path);
 
+  SetupChecker checker_;
+  std::shared_ptr<utility::UniqueHandle> heldSetup_;
   ByteProgress byteProgress_;
   PercentProgress percentProgress_;
   utility::CHttpDownloader wininet_;

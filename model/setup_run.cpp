@@ -52,16 +52,18 @@ void killPlayerProcesses() {
 }
 
 bool runSetup(const std::wstring& setupFile, const std::wstring& parameters, DWORD limitMilliseconds,
-              HANDLE cancelEvent) {
+              HANDLE cancelEvent, std::shared_ptr<utility::UniqueHandle> heldSetup) {
   std::wstring commandLine = utility::command_line::forProgram(setupFile, parameters);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr, &startup,
-                      &info)) {
-    DWORD error = GetLastError();
+  BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
+                                &startup, &info);
+  DWORD error = GetLastError();
+  heldSetup.reset();
+  if (!started) {
     VEL_LOG(L"create setup process failed, error:%d", static_cast<int>(error));
     events::reportInstallFailStart(error);
     return false;
@@ -122,7 +124,7 @@ void _threadInsPlayer(SetupRunJob& job) {
 
   job.startTick = GetTickCount();
   HANDLE stopEvent = WorkerThread::stopEventOfThisThread();
-  bool ran = runSetup(job.setupFile, parameters, job.setupWaitMilliseconds, stopEvent);
+  bool ran = runSetup(job.setupFile, parameters, job.setupWaitMilliseconds, stopEvent, std::move(job.heldSetup));
 
   if (!job.cancelled()) applyBranding(job);
   if (job.finished) job.finished(ran);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "model/service_documents.h"
+#include "utility/unique_handle.h"
 #include "vel_build_config.h"
 
 namespace utility {
@@ -30,6 +31,8 @@ struct SetupRunJob {
   std::wstring setupFile;
   Branding branding;
   DWORD setupWaitMilliseconds = kSetupWaitMilliseconds;
+  // The checked setup file, held so that it cannot be swapped; released once started.
+  std::shared_ptr<utility::UniqueHandle> heldSetup;
 
   // Called on the worker; they post to the window thread.
   std::function<void()> setupFileMissing;
@@ -60,9 +63,10 @@ void killPlayerProcesses();
 
 // Starts the setup and waits up to limitMilliseconds; true when it ended in time. The exit
 // code is not looked at: the setup reports its outcome through the window messages.
-// cancelEvent (may be null) ends the wait early, as a failure.
+// cancelEvent (may be null) ends the wait early, as a failure. heldSetup (may be null) is
+// released as soon as CreateProcessW has returned.
 bool runSetup(const std::wstring& setupFile, const std::wstring& parameters, DWORD limitMilliseconds,
-              HANDLE cancelEvent = nullptr);
+              HANDLE cancelEvent = nullptr, std::shared_ptr<utility::UniqueHandle> heldSetup = nullptr);
 
 // The whole sequence; ends by calling job.finished with runSetup's result.
 void _threadInsPlayer(SetupRunJob& job);

@@ -43,6 +43,15 @@ int64_t contentRangeStart(HINTERNET request) {
   return first;
 }
 
+// Each blocking step of the request returns within milliseconds.
+void limitSteps(HINTERNET request, DWORD milliseconds) {
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    if (!InternetSetOptionW(request, option, &milliseconds, sizeof(milliseconds))) {
+      VEL_LOG(L"request time-out %d not set, error:%d", static_cast<int>(option), static_cast<int>(lastError()));
+    }
+  }
+}
+
 }  // namespace
 
 void CHttpClient::setHeader(const std::wstring& name, const std::wstring& value) { headers_[name] = value; }
@@ -95,8 +104,14 @@ bool CHttpClient::openUrl(const std::wstring& url, IHttpClientSink* sink) {
   return true;
 }
 
-bool CHttpClient::perform() {
+bool CHttpClient::perform(DWORD deadlineMs) {
   rangeStart_ = -1;
+  const DWORD startTick = GetTickCount();
+  auto pastDeadline = [&] {
+    if (deadlineMs == 0 || GetTickCount() - startTick < deadlineMs) return false;
+    VEL_LOG(L"request past its deadline of %d ms", static_cast<int>(deadlineMs));
+    return true;
+  };
   HINTERNET internet = nullptr;
   {
     std::lock_guard<std::mutex> lock(internetLock_);
@@ -114,6 +129,7 @@ bool CHttpClient::perform() {
   const wchar_t* accept[] = {L"*/*", nullptr};
   InternetHandle request(HttpOpenRequestW(connection.get(), L"GET", object_.c_str(), L"HTTP/1.1", nullptr, accept,
                                           requestFlags(secure_), 1));
+  if (request && deadlineMs) limitSteps(request.get(), kStepTimeoutMs);
   if (!request || !HttpSendRequestW(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()), nullptr, 0)) {
     DWORD error = lastError();
     if (sink_) sink_->onHttpError(isConnectFailure(error) ? kConnect : kSendRequest, static_cast<int>(error));
@@ -129,12 +145,24 @@ bool CHttpClient::perform() {
   int64_t length = contentLength(request.get());
   rangeStart_ = contentRangeStart(request.get());
   if (sink_ && !sink_->onHttpRecvHeader(length, static_cast<int>(status))) return false;
+  if (pastDeadline()) return false;
 
   std::vector<char> buffer(kReadBlockBytes);
   int64_t received = 0;
   for (;;) {
     DWORD got = 0;
-    if (!InternetReadFile(request.get(), buffer.data(), kReadBlockBytes, &got)) return false;
+    DWORD wanted = kReadBlockBytes;
+    if (deadlineMs) {
+      // A read waits to fill its buffer; asking only for what has arrived keeps each read
+      // within one step's time-out however slowly the bytes come.
+      DWORD available = 0;
+      if (!InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+        VEL_LOG(L"request read failed, error:%d", static_cast<int>(lastError()));
+        return false;
+      }
+      wanted = available == 0 ? 1 : (available < kReadBlockBytes ? available : kReadBlockBytes);
+    }
+    if (!InternetReadFile(request.get(), buffer.data(), wanted, &got)) return false;
     if (got == 0) {
       // A connection that ends before the announced length is a broken transfer, not
       // the end of the body: the caller keeps what arrived and may resume.
@@ -147,6 +175,7 @@ bool CHttpClient::perform() {
     }
     received += got;
     if (sink_ && !sink_->onHttpRecvData(buffer.data(), got)) return false;
+    if (pastDeadline()) return false;
   }
 }
 

@@ -50,6 +50,8 @@ class CHttpClient {
   };
 
   static constexpr DWORD kReadBlockBytes = 32768;
+  // Connecting, sending or waiting for the next bytes of a request with a deadline.
+  static constexpr DWORD kStepTimeoutMs = 4000;
 
   CHttpClient() = default;
   CHttpClient(const CHttpClient&) = delete;
@@ -59,7 +61,10 @@ class CHttpClient {
   void removeHeader(const std::wstring& name);
 
   bool openUrl(const std::wstring& url, IHttpClientSink* sink);
-  bool perform();
+  // deadlineMs (0: none) bounds the whole request: each send and read then waits at most
+  // kStepTimeoutMs, and the deadline is checked between them, so a request ends as failed
+  // within the deadline and one step's time-out.
+  bool perform(DWORD deadlineMs = 0);
   void close();
 
   // The first byte of the Content-Range of the answer perform received last, -1 when it

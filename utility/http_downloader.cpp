@@ -1,5 +1,6 @@
 #include "utility/http_downloader.h"
 
+#include "utility/document_limits.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 
@@ -103,7 +104,7 @@ bool CHttpDownload2FileSink::onHttpRecvData(const char* bytes, DWORD count) {
 bool CHttpDownloader::download2mem(std::string& output, const std::wstring& url) {
   close();
   CHttpDownload2MemSink sink(output, cancelled_);
-  bool result = openUrl(url, &sink) && !cancelled() && perform();
+  bool result = openUrl(url, &sink) && !cancelled() && perform(kDocumentDeadlineMs);
   close();
   return result;
 }

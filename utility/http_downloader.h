@@ -26,8 +26,8 @@ class CHttpDownloader : public CHttpClient {
 
   CHttpDownloader() = default;
 
-  // Only a 2xx answer is kept, of at most CHttpDownload2MemSink::kLimitBytes. An earlier
-  // cancel stays in force.
+  // Only a 2xx answer is kept, of at most CHttpDownload2MemSink::kLimitBytes, received
+  // within kDocumentDeadlineMs (and one read's time-out). An earlier cancel stays in force.
   bool download2mem(std::string& output, const std::wstring& url);
   // Clears a cancel left from an earlier transfer first. When resuming, only a 206 that
   // continues the file at its size is appended; a 200, or a 206 from byte 0, starts the

@@ -15,13 +15,14 @@
 #include <cstring>
 #include <mutex>
 
+#include "utility/document_limits.h"
 #include "utility/encoding.h"
 #include "utility/log.h"
 
 namespace {
 
 constexpr long kConnectTimeoutMs = 4000;
-constexpr long kMemoryTimeoutMs = 8000;
+constexpr long kMemoryTimeoutMs = static_cast<long>(utility::kDocumentDeadlineMs);
 // Service documents and answers are a few KiB: a memory transfer past this is no answer.
 constexpr uint64_t kMemoryLimitBytes = 4 * 1024 * 1024;
 constexpr long kFileTimeoutMs = 30 * 60 * 1000;

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "tests/e2e/e2e_support.h"
+#include "utility/ufile.h"
 
 using namespace e2e;
 using namespace testing_support;
@@ -112,10 +115,10 @@ TEST_F(DownloadFlow, BothWinInetRoutesFailCurlServesTheMainAddress) {
   EXPECT_EQ("aws", collectedProperty("download_success", "ext_field"));
   EXPECT_EQ("aws_ie", collectedProperty("download_duration", "ext_field"));
   // The whole setup arrived: the file the setup ran from is the one served.
-  const std::string served = readFile(binDir() + L"vel_standin_setup.exe");
+  const std::string served = paddedSetupBytes();
   const std::string setup = readFile(installFolder_ + L"VelPlayer.exe");
-  EXPECT_EQ(11u * 1024 * 1024, setup.size());
-  EXPECT_EQ(0, setup.compare(0, served.size(), served));
+  EXPECT_EQ(served.size(), setup.size());
+  EXPECT_TRUE(setup == served);
 }
 
 class EveryRouteFails : public DownloadFlow {
@@ -228,8 +231,7 @@ TEST_F(DownloadFlow, CutAtSixtyPercentRetryResumesToTheSameBytes) {
   EXPECT_EQ("bytes=" + std::to_string(kCut) + "-", *range);
 
   // The setup that ran is byte for byte the one served.
-  std::string served = readFile(binDir() + L"vel_standin_setup.exe");
-  served.resize(static_cast<size_t>(kSize), '\0');
+  const std::string served = paddedSetupBytes(kSize);
   const std::string setup = readFile(installFolder_ + L"VelPlayer.exe");
   EXPECT_EQ(served.size(), setup.size());
   EXPECT_TRUE(setup == served) << "the resumed setup differs from the one served";
@@ -253,4 +255,108 @@ TEST_F(DownloadFlow, CutAtSixtyPercentRetryResumesToTheSameBytes) {
         return installer->waitForExit(1000) != -1;
       },
       20000));
+}
+
+// Setups the installer must not run: each route's file fails its check, is deleted, and the
+// next route is tried; after the four routes the download failure box shows and the setup
+// has not run.
+struct RejectedSetup {
+  const char* name;
+  const wchar_t* served;  // a file of bin/codesign
+  const char* md5;        // the address document's
+};
+
+void PrintTo(const RejectedSetup& row, std::ostream* out) { *out << row.name; }
+
+class SetupRejected : public DownloadFlow, public ::testing::WithParamInterface<RejectedSetup> {};
+
+TEST_P(SetupRejected, NoRouteRunsItAndTheFailureBoxShows) {
+  const RejectedSetup& row = GetParam();
+  const std::string bytes = readFile(codesignFile(row.served));
+  ASSERT_FALSE(bytes.empty());
+  ASSERT_TRUE(standinServe(kMainPackage, bytes) && standinServe(kSparePackage, bytes));
+  ASSERT_TRUE(serveDocument("/player_files/en/morvane",
+                            std::string("{\"mnq9\":{\"ver\":\"9.1.2\",\"url\":\"URL") + kMainPackage +
+                                "\",\"url_spare\":\"URL" + kSparePackage + "\",\"md5\":\"" + row.md5 + "\"}}"));
+  HWND window = nullptr;
+  ChildProcess* installer = launch(&window);
+  ASSERT_NE(nullptr, installer);
+  std::string why;
+  ASSERT_TRUE(pressInstall(*installer, &why)) << why;
+  HWND box = waitForWindowOfClass(installer->processId(), L"MessageBoxWindow", 90000);
+  ASSERT_NE(nullptr, box) << "no failure box; requests: " << describe(packageRequests());
+  shoot(box, L"box");
+  EXPECT_EQ(4u, packageRequests().size()) << describe(packageRequests());
+  EXPECT_TRUE(readFile(setupRecord_).empty()) << "the setup ran";
+  EXPECT_FALSE(utility::ufile::exists(installFolder_ + L"VelPlayer.exe")) << "the rejected file was left";
+  std::vector<std::string> keys = collectedEventKeys();
+  EXPECT_EQ(keys.end(), std::find(keys.begin(), keys.end(), "download_success"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, SetupRejected,
+    ::testing::Values(RejectedSetup{"WrongDigest", L"setup_signed.exe", "ffffffffffffffffffffffffffffffff"},
+                      RejectedSetup{"Unsigned", L"setup_unsigned.exe", ""},
+                      RejectedSetup{"OtherPublisher", L"setup_other_publisher.exe", ""},
+                      RejectedSetup{"NotForCodeSigning", L"setup_no_code_signing.exe", ""},
+                      RejectedSetup{"UntrustedRoot", L"setup_untrusted_root.exe", ""}),
+    [](const ::testing::TestParamInfo<RejectedSetup>& info) { return std::string(info.param.name); });
+
+// An unprivileged process replacing the setup file as soon as it appears (every millisecond)
+// never gets its program run: the checked file is held until the setup has started, and a
+// file swapped in before the check fails it.
+TEST_F(DownloadFlow, ASetupSwappedAfterTheMoveNeverRuns) {
+  const std::wstring target = installFolder_ + L"VelPlayer.exe";
+  const std::wstring impostor = dir_ + L"impostor.exe";
+  ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), impostor.c_str(), FALSE));
+  // The impostor records into "<its path>.calls" when that file exists.
+  ASSERT_TRUE(CreateDirectoryW(installFolder_.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(writeFile(target + L".calls", ""));
+  std::atomic<bool> stop{false};
+  std::atomic<int> swaps{0};
+  std::thread swapper([&] {
+    const std::wstring staged = dir_ + L"staged.exe";
+    while (!stop.load()) {
+      if (utility::ufile::exists(target) && CopyFileW(impostor.c_str(), staged.c_str(), FALSE) &&
+          MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        swaps.fetch_add(1);
+      }
+      Sleep(1);
+    }
+  });
+  HWND window = nullptr;
+  ChildProcess* installer = launch(&window);
+  std::string why;
+  bool pressed = installer && pressInstall(*installer, &why);
+  // Either the genuine setup runs (held from its check to its start) or every route's file
+  // was swapped before its check and the failure box shows.
+  bool ended = pressed && pumpUntil(
+                              [&] {
+                                return !readFile(setupRecord_).empty() ||
+                                       !windowsOfClass(installer->processId(), L"MessageBoxWindow").empty();
+                              },
+                              120000);
+  stop.store(true);
+  swapper.join();
+  ASSERT_TRUE(pressed) << why;
+  EXPECT_TRUE(ended) << "neither the setup nor the failure box; requests: " << describe(packageRequests());
+  pumpFor(2000);
+  EXPECT_EQ("", readFile(target + L".calls")) << "the swapped-in program ran (" << swaps.load() << " swaps)";
+}
+
+// Ending a running player program before the setup starts the system's taskkill by its full
+// path: one planted beside the installer never runs.
+TEST_F(DownloadFlow, ATaskkillPlantedBesideTheInstallerNeverRuns) {
+  const std::wstring planted = dir_ + L"taskkill.exe";
+  ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), planted.c_str(), FALSE));
+  ASSERT_TRUE(writeFile(planted + L".calls", ""));
+  const std::wstring program = dir_ + L"bugreport.exe";
+  ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), program.c_str(), FALSE));
+  ASSERT_NE(nullptr, start(program, L"--sleep-ms 120000"));
+  HWND window = nullptr;
+  ChildProcess* installer = launch(&window);
+  ASSERT_NE(nullptr, installer);
+  installThroughTo(*installer, window);
+  if (HasFatalFailure()) return;
+  EXPECT_EQ("", readFile(planted + L".calls")) << "the planted taskkill ran";
 }

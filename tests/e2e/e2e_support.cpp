@@ -149,10 +149,15 @@ bool serveCampaignDocuments(const std::string& openId) {
   return served > 0;
 }
 
+std::string paddedSetupBytes(int64_t size) {
+  if (size == 11 * 1024 * 1024) return readFile(codesignFile(L"setup_signed.exe"));
+  if (size == 20 * 1024 * 1024) return readFile(codesignFile(L"setup_signed_20m.exe"));
+  return std::string();
+}
+
 bool servePaddedSetup(const std::string& packageFile, int64_t size) {
-  std::string bytes = readFile(binDir() + L"vel_standin_setup.exe");
-  if (bytes.empty() || static_cast<int64_t>(bytes.size()) >= size) return false;
-  bytes.resize(static_cast<size_t>(size), '\0');
+  std::string bytes = paddedSetupBytes(size);
+  if (bytes.empty()) return false;
   return standinServe("/download/package/" + packageFile, bytes) && standinServe("/download/spare/" + packageFile, bytes);
 }
 
@@ -792,6 +797,8 @@ const wchar_t* const kInstalledPlayerKeys[] = {L"Software\\Tessaro\\VelPlayer9",
 
 void InstallerFlow::SetUp() {
   ASSERT_TRUE(resetStandin()) << "the stand-in service does not answer on port " << standinPort();
+  codeSigning_ = std::make_unique<TrustedCodeSigningAuthority>();
+  ASSERT_TRUE(codeSigning_->trusted()) << "the stand-in setups' authority could not be trusted";
   desktopBefore_ = listFiles(desktopDir());
   dir_ = makeTempDir(L"e2e");
   ASSERT_FALSE(dir_.empty());

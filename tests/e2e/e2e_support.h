@@ -44,9 +44,12 @@ std::vector<std::string> readLines(const std::wstring& path);
 // Serves the complete set of service documents (tests/e2e/campaign.tsv) for openId.
 bool serveCampaignDocuments(const std::string& openId);
 // Serves the stand-in setup at both package addresses of a variant ("VelPlayer9.0.exe"),
-// padded past the 10 MiB a downloaded setup must exceed. The padding follows the program,
-// which Windows does not read, so it still runs as the stand-in setup.
+// padded past the 10 MiB a downloaded setup must exceed and signed (bin/codesign): 11 MiB and
+// a little, or 20 MiB and a little for size 20 MiB. The padding follows the program, which
+// Windows does not read, so it still runs as the stand-in setup.
 bool servePaddedSetup(const std::string& packageFile, int64_t size = 11 * 1024 * 1024);
+// The bytes servePaddedSetup serves for size.
+std::string paddedSetupBytes(int64_t size = 11 * 1024 * 1024);
 // Writes the stand-in setup's control file (see tests/support/standin_setup.cpp) and points
 // VEL_STANDIN_SETUP_INI at it, which the installer's children inherit.
 // extraSettings: more "key=value" lines of the control file ("code=5", "delay_ms=20000").
@@ -290,6 +293,8 @@ class InstallerFlow : public ::testing::Test {
   std::wstring setupRecord_;   // where the stand-in setup records its command line
 
  private:
+  // The installer runs only setups signed under a trusted root: the stand-ins' authority.
+  std::unique_ptr<testing_support::TrustedCodeSigningAuthority> codeSigning_;
   std::vector<std::unique_ptr<testing_support::ChildProcess>> started_;
   std::vector<std::wstring> watched_;
   std::map<std::wstring, uint64_t> desktopBefore_;  // what the tear-down leaves on the desktop

@@ -50,7 +50,7 @@ class StartFlow : public InstallerFlow {};
 // with Wine told to prefer a native copy of it; one process per DLL, each run until it has
 // fetched its documents (the network and painting DLLs are in use by then).
 TEST_F(StartFlow, NoDllPlantedBesideTheInstallerIsLoaded) {
-  for (const wchar_t* dll : {L"bcrypt", L"crypt32", L"iphlpapi", L"msimg32", L"secur32", L"usp10", L"wininet"}) {
+  for (const wchar_t* dll : {L"bcrypt", L"crypt32", L"iphlpapi", L"msimg32", L"secur32", L"usp10", L"wininet", L"wintrust"}) {
     SCOPED_TRACE(narrow(dll));
     const std::wstring folder = dir_ + L"planted_" + dll + L"\\";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));

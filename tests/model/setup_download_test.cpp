@@ -13,6 +13,7 @@
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
+#include "utility/setup_file_check.h"
 #include "utility/ufile.h"
 #include "utility/vel_curl_downloader.h"
 
@@ -123,6 +124,47 @@ TEST_F(SetupDownloadTest, ASmallAnswerIsNoSetupTheMainOneIsDeletedAndTheSpareTri
   EXPECT_FALSE(result.success);
   EXPECT_EQ(0, result.partialSize);
   EXPECT_EQ(static_cast<size_t>(small), readFile(path_).size());
+}
+
+// A file that fails the check is deleted and its route counts as failed: the next route
+// runs, and the file that passes is handed over held.
+TEST_F(SetupDownloadTest, AFileFailingTheCheckIsDeletedAndTheNextRouteTried) {
+  struct Case {
+    int passingDelivery;  // which delivery passes (1: the first; 0: none)
+    size_t requests;      // to the package address
+  } cases[] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {0, 4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.passingDelivery);
+    ASSERT_TRUE(resetStandin());
+    utility::ufile::removeFile(path_);
+    int deliveries = 0;
+    SetupDownload download(nullptr, nullptr);
+    download.setChecker([&](const std::wstring& file) {
+      SetupCheck check;
+      EXPECT_EQ(path_, file);
+      check.ok = ++deliveries == c.passingDelivery;
+      check.reason = L"test verdict";
+      check.code = 0x80096010;
+      if (check.ok) check.held = std::make_shared<utility::UniqueHandle>(utility::setup_file_check::openHeld(file));
+      return check;
+    });
+    LogCapture log;
+    SetupDownloadResult result = download.run(path_, genUrl(kSetupBytes), genUrl(kSetupBytes), false);
+    EXPECT_EQ(c.passingDelivery != 0, result.success);
+    EXPECT_EQ(c.requests, requestsTo(genPath(kSetupBytes)).size());
+    if (c.passingDelivery == 0) {
+      EXPECT_EQ(4, deliveries) << "each of the four routes delivers its own file";
+      EXPECT_FALSE(utility::ufile::exists(path_)) << "a rejected file stays";
+      EXPECT_EQ(0, result.partialSize);
+      EXPECT_FALSE(result.heldSetup);
+    } else {
+      ASSERT_TRUE(result.heldSetup && *result.heldSetup);
+      EXPECT_FALSE(DeleteFileW(path_.c_str())) << "the checked file is not held";
+    }
+    if (c.passingDelivery != 1) {
+      EXPECT_FALSE(log.find(L"setup check failed: test verdict, error:-2146869232").empty());
+    }
+  }
 }
 
 TEST_F(SetupDownloadTest, FailureReportsThePartialSizeAndTheWinInetCodes) {

@@ -170,14 +170,10 @@ int standinTrustedTlsPort(std::string* authorityDer) {
   return document["trusted_port"].GetInt();
 }
 
-TrustedStandinAuthority::TrustedStandinAuthority() {
-  std::string der;
-  int port = standinTrustedTlsPort(&der);
-  if (port == 0) {
-    failure_ = "the stand-in has no issued certificate (no openssl command)";
-    return;
-  }
-  // The machine's store needs administrator rights on Windows; the user's asks the user first.
+namespace {
+
+// The machine's store needs administrator rights on Windows; the user's asks the user first.
+PCCERT_CONTEXT addTrustedRoot(const std::string& der) {
   const DWORD locations[] = {CERT_SYSTEM_STORE_LOCAL_MACHINE, CERT_SYSTEM_STORE_CURRENT_USER};
   for (DWORD location : locations) {
     HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, location, L"ROOT");
@@ -185,14 +181,41 @@ TrustedStandinAuthority::TrustedStandinAuthority() {
     PCCERT_CONTEXT added = nullptr;
     BOOL ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
                                                static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added);
+    // Written out now: Wine keeps a registry store's changes in memory until its last
+    // reference goes, which the added context holds, and other processes read the registry.
+    if (ok) CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
     CertCloseStore(store, 0);
-    if (ok && added) {
-      added_ = added;
-      port_ = port;
-      return;
-    }
+    if (ok && added) return added;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TrustedStandinAuthority::TrustedStandinAuthority() {
+  std::string der;
+  int port = standinTrustedTlsPort(&der);
+  if (port == 0) {
+    failure_ = "the stand-in has no issued certificate (no openssl command)";
+    return;
+  }
+  if (PCCERT_CONTEXT added = addTrustedRoot(der)) {
+    added_ = added;
+    port_ = port;
+    return;
   }
   failure_ = "the authority could not be added to a root store, error " + std::to_string(GetLastError());
+}
+
+std::wstring codesignFile(const wchar_t* name) { return binDir() + L"codesign\\" + name; }
+
+TrustedCodeSigningAuthority::TrustedCodeSigningAuthority() {
+  std::string der = readFile(codesignFile(L"authority.der"));
+  if (!der.empty()) added_ = addTrustedRoot(der);
+}
+
+TrustedCodeSigningAuthority::~TrustedCodeSigningAuthority() {
+  if (added_) CertDeleteCertificateFromStore(static_cast<PCCERT_CONTEXT>(added_));
 }
 
 TrustedStandinAuthority::~TrustedStandinAuthority() {

@@ -69,6 +69,25 @@ class TrustedStandinAuthority {
   std::string failure_;
 };
 
+// Makes the throwaway authority that signed the stand-in setups (bin/codesign/authority.der,
+// made at test-build time) a trusted root of this Wine prefix while it lives.
+class TrustedCodeSigningAuthority {
+ public:
+  TrustedCodeSigningAuthority();
+  ~TrustedCodeSigningAuthority();
+  TrustedCodeSigningAuthority(const TrustedCodeSigningAuthority&) = delete;
+  TrustedCodeSigningAuthority& operator=(const TrustedCodeSigningAuthority&) = delete;
+  bool trusted() const { return added_ != nullptr; }
+
+ private:
+  const void* added_ = nullptr;
+};
+
+// The signed stand-in setups of bin/codesign/: "setup_signed.exe" (11 MiB, the build's test
+// publisher), "setup_signed_20m.exe", "setup_other_publisher.exe", "setup_no_code_signing.exe",
+// "setup_untrusted_root.exe", "setup_unsigned.exe".
+std::wstring codesignFile(const wchar_t* name);
+
 std::string narrow(const std::wstring& text);
 
 }  // namespace testing_support

@@ -119,6 +119,12 @@ void MainFrameTest::prepareModel(const std::wstring& installerName, const std::w
   model->initFrom(L"C:\\downloads\\" + installerName, nullptr);
   model->setLanguage(locale);
   model->setInstallPath(dir_ + L"player\\");
+  // The stand-in setup served here is not signed: the window's flow is under test.
+  model->setSetupChecker([](const std::wstring&) {
+    SetupCheck check;
+    check.ok = true;
+    return check;
+  });
 }
 
 CMainFrame* MainFrameTest::open(const std::wstring& installerName, const std::wstring& locale) {

@@ -8,6 +8,8 @@
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
+#include "utility/document_limits.h"
+#include "utility/encoding.h"
 #include "utility/http_downloader.h"
 #include "utility/ufile.h"
 
@@ -197,17 +199,32 @@ TEST_F(WinInetTest, MemoryDownloadKeepsOnlySuccessfulAnswers) {
   EXPECT_EQ("ok", redirected);
 }
 
-// A document answer is capped at 4 MiB, as curl's is.
+// A document answer is capped at 4 MiB and at the documents' deadline, as curl's is: a
+// server that trickles its bytes or stalls ends the request within the deadline and one
+// step's time-out.
 TEST_F(WinInetTest, MemoryDownloadIsCapped) {
   CHttpDownloader downloader;
   std::string body;
   ASSERT_TRUE(downloader.download2mem(body, standinUrl(L"/gen/" + std::to_wstring(4 * 1024 * 1024))));
   EXPECT_EQ(4u * 1024 * 1024, body.size());
-  LogCapture log;
-  body.clear();
-  EXPECT_FALSE(downloader.download2mem(body, standinUrl(L"/gen/" + std::to_wstring(5 * 1024 * 1024))));
-  EXPECT_LE(body.size(), 4u * 1024 * 1024);
-  EXPECT_FALSE(log.find(L"memory answer over").empty());
+  struct Case {
+    std::wstring url;
+    const wchar_t* logged;
+  } cases[] = {
+      {L"/gen/" + std::to_wstring(5 * 1024 * 1024), L"memory answer over"},
+      {L"/gen/100000?fault=trickle&bytes=200&delay_ms=50", L"request past its deadline"},
+      {L"/gen/1000?fault=stall&delay_ms=30000", L"request read failed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utility::toUtf8(c.url));
+    LogCapture log;
+    body.clear();
+    DWORD started = GetTickCount();
+    EXPECT_FALSE(downloader.download2mem(body, standinUrl(c.url)));
+    EXPECT_LT(GetTickCount() - started, utility::kDocumentDeadlineMs + utility::CHttpClient::kStepTimeoutMs + 1500);
+    EXPECT_LE(body.size(), 4u * 1024 * 1024);
+    EXPECT_FALSE(log.find(c.logged).empty());
+  }
 }
 
 TEST_F(WinInetTest, CancelFromAnotherThreadStopsASlowTransferAndKeepsItsBytes) {

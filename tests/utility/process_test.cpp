@@ -6,11 +6,14 @@
 #include <tlhelp32.h>
 
 #include "tests/support/log_capture.h"
+#include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 #include "utility/command_line.h"
 #include "utility/encoding.h"
 #include "utility/process.h"
+#include "utility/setup_file_check.h"
 #include "utility/ufile.h"
+#include "vel_build_config.h"
 
 using namespace testing_support;
 namespace process = utility::process;
@@ -151,6 +154,81 @@ TEST(OpenInBrowser, OnlyWebAddressesAreOpened) {
     process::openInBrowser(c.address);
     EXPECT_FALSE(log.find(L"not a web address, not opened").empty()) << utility::toUtf8(c.address);
   }
+}
+
+// The checks a downloaded setup must pass, on the signed stand-ins made at build time.
+TEST(SetupFileCheck, OnlyTheBuildsPublisherUnderATrustedRootForCodeSigningPasses) {
+  namespace check = utility::setup_file_check;
+  TrustedCodeSigningAuthority authority;
+  ASSERT_TRUE(authority.trusted());
+  const std::wstring dir = makeTempDir(L"signed");
+  std::string tampered = readFile(codesignFile(L"setup_signed.exe"));
+  ASSERT_GT(tampered.size(), 4096u);
+  tampered[tampered.size() / 2] ^= 1;  // in the padding, which the signature covers
+  ASSERT_TRUE(writeFile(dir + L"tampered.exe", tampered));
+  struct Case {
+    std::wstring file;
+    bool ok;
+    const wchar_t* reason;
+  } cases[] = {
+      {codesignFile(L"setup_signed.exe"), true, L""},
+      {codesignFile(L"setup_unsigned.exe"), false, L"signature not valid"},
+      {dir + L"tampered.exe", false, L"signature not valid"},
+      {codesignFile(L"setup_other_publisher.exe"), false, L"signed by another publisher"},
+      {codesignFile(L"setup_no_code_signing.exe"), false, L"certificate chain not trusted for code signing"},
+      {codesignFile(L"setup_untrusted_root.exe"), false, L"certificate chain not trusted for code signing"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utility::toUtf8(c.file));
+    utility::UniqueHandle held = check::openHeld(c.file);
+    ASSERT_TRUE(held);
+    check::Verdict verdict = check::verifySignature(c.file, held.get(), buildconfig::kSetupPublisher);
+    EXPECT_EQ(c.ok, verdict.ok);
+    EXPECT_EQ(std::wstring(c.reason), verdict.reason);
+    if (!c.ok) EXPECT_NE(0u, verdict.code);
+  }
+  EXPECT_FALSE(check::verifySignature(codesignFile(L"setup_signed.exe"),
+                                      check::openHeld(codesignFile(L"setup_signed.exe")).get(), L"Someone Else")
+                   .ok);
+  removeTree(dir);
+}
+
+TEST(SetupFileCheck, AHeldFileCanBeStartedButNotChangedRenamedOrDeleted) {
+  namespace check = utility::setup_file_check;
+  const std::wstring dir = makeTempDir(L"held");
+  const std::wstring file = dir + L"VelPlayer.exe";
+  ASSERT_TRUE(CopyFileW((binDir() + L"vel_standin_process.exe").c_str(), file.c_str(), FALSE));
+  ASSERT_TRUE(writeFile(dir + L"other.exe", "x"));
+  {
+    utility::UniqueHandle held = check::openHeld(file);
+    ASSERT_TRUE(held);
+    utility::UniqueHandle writer(
+        CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer) << "opened for writing";
+    EXPECT_FALSE(MoveFileExW(file.c_str(), (dir + L"moved.exe").c_str(), 0)) << "renamed away";
+    EXPECT_FALSE(MoveFileExW((dir + L"other.exe").c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) << "replaced";
+    EXPECT_FALSE(DeleteFileW(file.c_str())) << "deleted";
+    utility::UniqueHandle started(utility::process::create(file, L"--exit-code 0", false));
+    EXPECT_TRUE(started) << "CreateProcessW refused the held file";
+    if (started) EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started.get(), 10000));
+
+    // The digest is read through the held handle, from its start, however often.
+    DWORD error = 0;
+    std::wstring first = check::md5Of(held.get(), &error);
+    EXPECT_EQ(32u, first.size());
+    EXPECT_EQ(first, check::md5Of(held.get(), &error));
+    EXPECT_TRUE(check::isMd5Text(first));
+  }
+  EXPECT_TRUE(MoveFileExW(file.c_str(), (dir + L"moved.exe").c_str(), 0)) << "released once closed";
+  ASSERT_TRUE(writeFile(dir + L"abc.txt", "abc"));
+  DWORD error = 0;
+  EXPECT_EQ(L"900150983cd24fb0d6963f7d28e17f72", check::md5Of(check::openHeld(dir + L"abc.txt").get(), &error));
+  EXPECT_TRUE(check::isMd5Text(L"900150983CD24FB0D6963F7D28E17F72"));
+  for (const wchar_t* text : {L"900150983cd24fb0d6963f7d28e17f7", L"", L"900150983cd24fb0d6963f7d28e17f7g", L"abc"}) {
+    EXPECT_FALSE(check::isMd5Text(text)) << utility::toUtf8(text);
+  }
+  removeTree(dir);
 }
 
 TEST_F(ProcessTest, ShellAndBrowserStartADocumentWithItsHandler) {
