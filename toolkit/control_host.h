@@ -26,6 +26,8 @@ class ControlHost {
   // Laid out right to left, as Windows mirrors a window for a right-to-left language: rows
   // run from the right, texts align right, bars fill from the right.
   virtual bool mirrored() const { return false; }
+  // The window's dots per inch; the layouts' pixels are 96-DPI pixels.
+  virtual int dpi() const { return 96; }
   // A control leaves the tree (or dies): the host forgets it as hot, pushed or focused.
   virtual void controlRemoved(CControlUI* control) = 0;
 };
