@@ -10,7 +10,7 @@ void* CVerticalLayoutUI::getInterface(const std::wstring& name) {
 }
 
 std::vector<RECT> CVerticalLayoutUI::arrange(const RECT& area) const {
-  return layoutVertical(area, layoutItems(), childPadding());
+  return layoutVertical(area, layoutItems(), scaled(childPadding()));
 }
 
 const wchar_t* CHorizontalLayoutUI::getClass() const { return L"HorizontalLayout"; }
@@ -21,7 +21,7 @@ void* CHorizontalLayoutUI::getInterface(const std::wstring& name) {
 }
 
 std::vector<RECT> CHorizontalLayoutUI::arrange(const RECT& area) const {
-  return layoutHorizontal(area, layoutItems(), childPadding());
+  return layoutHorizontal(area, layoutItems(), scaled(childPadding()));
 }
 
 }  // namespace toolkit

@@ -135,7 +135,7 @@ uint32_t CButtonUI::stateTextColor() const {
   return textColor();
 }
 
-void CButtonUI::paintStatusImage(HDC dc) { paintImageAttribute(dc, pos(), stateImage()); }
+void CButtonUI::paintStatusImage(HDC dc) { paintImageAttribute(dc, pos(), stateImage(), dpi()); }
 
 void CButtonUI::paintText(HDC dc) { drawLabelText(dc, pos(), stateTextColor()); }
 

@@ -35,7 +35,7 @@ class CComboUI : public CButtonUI {
   // The combo shows its selected item's text (its own text when none is selected).
   std::wstring getText() const override;
 
-  int itemHeight() const { return itemHeight_; }
+  int itemHeight() const { return scaled(itemHeight_); }
   uint32_t dropBkColor() const { return dropBkColor_; }
   uint32_t itemHotBkColor() const { return itemHotBkColor_; }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/combo.h"
+#include "toolkit/paint/dpi.h"
 #include "toolkit/paint/font_table.h"
 #include "toolkit/paint/text_painter.h"
 #include "toolkit/paint/text_resolve.h"
@@ -47,7 +48,7 @@ bool ComboDropWindow::open() {
   MapWindowPoints(host->hwnd(), nullptr, reinterpret_cast<POINT*>(&anchor), 2);
   const int height = combo_->itemHeight() * combo_->getItemCount() + 2;
   HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP | WS_BORDER, anchor.left,
-                                anchor.bottom, anchor.right - anchor.left, std::min(height, 400), host->hwnd(), nullptr,
+                                anchor.bottom, anchor.right - anchor.left, std::min(height, scaleForDpi(400, host->dpi())), host->hwnd(), nullptr,
                                 instance(), nullptr);
   if (!window) return false;
   window_.reset(window);
@@ -144,7 +145,7 @@ void ComboDropWindow::paint(HDC dc, const RECT& client) {
   for (int i = 0; i < combo_->getItemCount(); ++i) {
     RECT row{0, i * height, client.right, (i + 1) * height};
     if (i == hot_) fillColor(dc, row, combo_->itemHotBkColor());
-    row.left += 6;
+    row.left += scaleForDpi(6, host->dpi());
     drawText(dc, row, resolveDisplayText(combo_->getItemAt(i)->text), style);
   }
 }

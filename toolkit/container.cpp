@@ -129,7 +129,7 @@ void CContainerUI::setPos(const RECT& pos) {
 }
 
 void CContainerUI::relayout() {
-  std::vector<RECT> rects = arrange(deflate(pos(), inset_));
+  std::vector<RECT> rects = arrange(deflate(pos(), scaled(inset_)));
   if (host() && host()->mirrored()) {
     // Reflected in this container's own box: the first child of a row ends up rightmost,
     // and insets and paddings change sides with it.
@@ -143,7 +143,8 @@ std::vector<LayoutItem> CContainerUI::layoutItems() const {
   std::vector<LayoutItem> items;
   items.reserve(children_.size());
   for (const auto& child : children_) {
-    items.push_back({child->isVisible(), child->fixedWidth(), child->fixedHeight(), child->padding()});
+    items.push_back({child->isVisible(), scaled(child->fixedWidth()), scaled(child->fixedHeight()),
+                     scaled(child->padding())});
   }
   return items;
 }
@@ -152,10 +153,9 @@ std::vector<RECT> CContainerUI::arrange(const RECT& area) const {
   std::vector<RECT> rects;
   rects.reserve(children_.size());
   for (const auto& child : children_) {
-    const RECT& padding = child->padding();
-    RECT rect = deflate(area, padding);
-    if (child->fixedWidth() > 0) rect.right = std::min<LONG>(rect.right, rect.left + child->fixedWidth());
-    if (child->fixedHeight() > 0) rect.bottom = std::min<LONG>(rect.bottom, rect.top + child->fixedHeight());
+    RECT rect = deflate(area, scaled(child->padding()));
+    if (child->fixedWidth() > 0) rect.right = std::min<LONG>(rect.right, rect.left + scaled(child->fixedWidth()));
+    if (child->fixedHeight() > 0) rect.bottom = std::min<LONG>(rect.bottom, rect.top + scaled(child->fixedHeight()));
     rects.push_back(rect);
   }
   return rects;

@@ -2,6 +2,7 @@
 
 #include "toolkit/container.h"
 #include "toolkit/paint/attribute_parse.h"
+#include "toolkit/paint/dpi.h"
 #include "toolkit/paint/font_table.h"
 #include "toolkit/paint/image_painter.h"
 #include "toolkit/paint/text_painter.h"
@@ -16,9 +17,9 @@ COLORREF toColorRef(uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8)
 
 }  // namespace
 
-bool paintImageAttribute(HDC dc, const RECT& dest, const std::wstring& attribute) {
+bool paintImageAttribute(HDC dc, const RECT& dest, const std::wstring& attribute, int dpi) {
   if (attribute.empty() || dest.right <= dest.left || dest.bottom <= dest.top) return false;
-  return drawImage(dc, dest, attribute);
+  return drawImage(dc, dest, attribute, dpi);
 }
 
 void fillColor(HDC dc, const RECT& area, uint32_t argb) {
@@ -267,11 +268,15 @@ TextStyle CControlUI::textStyle(uint32_t color, UINT format, bool markup) const 
 
 void CControlUI::paintBkColor(HDC dc) { fillColor(dc, pos_, bkColor_); }
 
-void CControlUI::paintBkImage(HDC dc) { paintImageAttribute(dc, pos_, bkImage_); }
+void CControlUI::paintBkImage(HDC dc) { paintImageAttribute(dc, pos_, bkImage_, dpi()); }
+
+int CControlUI::scaled(int pixels) const { return scaleForDpi(pixels, dpi()); }
+
+RECT CControlUI::scaled(const RECT& pixels) const { return scaleForDpi(pixels, dpi()); }
 
 void CControlUI::paintBorder(HDC dc) {
   if (borderSize_ <= 0 || (borderColor_ >> 24) == 0) return;
-  const int size = borderSize_;
+  const int size = scaled(borderSize_);
   const RECT& r = pos_;
   fillColor(dc, {r.left, r.top, r.right, r.top + size}, borderColor_);
   fillColor(dc, {r.left, r.bottom - size, r.right, r.bottom}, borderColor_);

@@ -88,6 +88,12 @@ class CControlUI {
   const RECT& pos() const { return pos_; }
   virtual void setPos(const RECT& pos);
 
+  // The host window's DPI (96 without a host). Sizes, paddings and insets are kept in 96-DPI
+  // pixels as the layouts write them; the layout and the painting scale them with scaled().
+  int dpi() const { return host_ ? host_->dpi() : 96; }
+  int scaled(int pixels) const;
+  RECT scaled(const RECT& pixels) const;
+
   CContainerUI* parent() const { return parent_; }
   void setParent(CContainerUI* parent) { parent_ = parent; }
   ControlHost* host() const { return host_; }
@@ -153,7 +159,8 @@ class CControlUI {
 };
 
 // Draws an image attribute, resolving nothing: the attribute names the skin file itself.
-bool paintImageAttribute(HDC dc, const RECT& dest, const std::wstring& attribute);
+// dpi is the window's (see drawImage).
+bool paintImageAttribute(HDC dc, const RECT& dest, const std::wstring& attribute, int dpi = 96);
 // Fills with an ARGB colour; a colour with alpha 0 draws nothing, a partial alpha blends.
 void fillColor(HDC dc, const RECT& area, uint32_t argb);
 

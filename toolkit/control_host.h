@@ -28,6 +28,8 @@ class ControlHost {
   virtual bool mirrored() const { return false; }
   // A control's name, state or value changed: screen readers are told (EVENT_OBJECT_*).
   virtual void accessibleChange(CControlUI* control, DWORD winEvent) {}
+  // The window's dots per inch; the layouts' pixels are 96-DPI pixels.
+  virtual int dpi() const { return 96; }
   // A control leaves the tree (or dies): the host forgets it as hot, pushed or focused.
   virtual void controlRemoved(CControlUI* control) = 0;
 };

@@ -101,6 +101,8 @@ void CEditUI::setMaxChar(int count) {
 void CEditUI::setPos(const RECT& pos) {
   CLabelUI::setPos(pos);
   if (native_) {
+    // Also after a DPI change, whose fonts replace the ones made before.
+    if (host()) SendMessageW(native_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(host()->fonts().get(font())), FALSE);
     const RECT r = nativeRect();
     MoveWindow(native_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   }
@@ -119,10 +121,10 @@ RECT CEditUI::nativeRect() const {
   const RECT& padding = textPadding();
   RECT r{pos().left + padding.left, pos().top + padding.top, pos().right - padding.right, pos().bottom - padding.bottom};
   // A single line, centred in the box the way the drawn text is.
-  int lineHeight = 16;
+  int lineHeight = scaled(16);
   if (host()) {
     const FontSpec& described = host()->fonts().describe(font());
-    if (described.size > 0) lineHeight = described.size + 4;
+    if (described.size > 0) lineHeight = scaled(described.size + 4);
   }
   const int height = r.bottom - r.top;
   if (height > lineHeight) {
@@ -218,7 +220,7 @@ void CEditUI::paintStatusImage(HDC dc) {
   } else if (hot_ && !hotImage_.empty()) {
     image = &hotImage_;
   }
-  paintImageAttribute(dc, pos(), *image);
+  paintImageAttribute(dc, pos(), *image, dpi());
 }
 
 void CEditUI::paintText(HDC dc) {

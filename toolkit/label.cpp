@@ -77,10 +77,11 @@ void CLabelUI::drawLabelText(HDC dc, const RECT& area, uint32_t color) {
   const std::wstring text = displayText();
   if (text.empty() || !host()) return;
   RECT box = area;
-  box.left += textPadding_.left;
-  box.top += textPadding_.top;
-  box.right -= textPadding_.right;
-  box.bottom -= textPadding_.bottom;
+  const RECT padding = textPadding();
+  box.left += padding.left;
+  box.top += padding.top;
+  box.right -= padding.right;
+  box.bottom -= padding.bottom;
   if (box.right <= box.left || box.bottom <= box.top) return;
 
   UINT format = DT_NOPREFIX;

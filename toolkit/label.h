@@ -21,7 +21,8 @@ class CLabelUI : public CControlUI {
   void setMultiLine(bool multiLine);
   bool markup() const { return markup_; }
   void setMarkup(bool markup);
-  const RECT& textPadding() const { return textPadding_; }
+  // At the window's DPI.
+  RECT textPadding() const { return scaled(textPadding_); }
   void setTextPadding(const RECT& padding);
 
  protected:

@@ -82,7 +82,7 @@ void CProgressUI::paintStatusImage(HDC dc) {
   // itself as the value grows instead of being squeezed.
   SavedDcState saved(dc);
   IntersectClipRect(dc, fore.left, fore.top, fore.right, fore.bottom);
-  paintImageAttribute(dc, pos(), foreImage_);
+  paintImageAttribute(dc, pos(), foreImage_, dpi());
 }
 
 }  // namespace toolkit

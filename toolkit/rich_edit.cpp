@@ -73,7 +73,7 @@ void CRichEditUI::paintText(HDC dc) {
   const std::wstring text = displayText();
   if (!host()) return;
   const RECT& padding = textPadding();
-  RECT box{pos().left + padding.left, pos().top + padding.top, pos().right - padding.right - kThumbWidth - 2,
+  RECT box{pos().left + padding.left, pos().top + padding.top, pos().right - padding.right - scaled(kThumbWidth + 2),
            pos().bottom - padding.bottom};
   if (box.right <= box.left || box.bottom <= box.top) return;
   const TextStyle style = textStyle(effectiveTextColor(), DT_NOPREFIX | DT_WORDBREAK | DT_TOP | DT_LEFT, markup());
@@ -91,10 +91,10 @@ void CRichEditUI::paintText(HDC dc) {
   drawText(dc, shifted, text, style);
   if (scrollRange_ > 0) {
     const int track = pageHeight_;
-    const int thumb = std::max(12, track * pageHeight_ / static_cast<int>(whole.cy));
+    const int thumb = std::max(scaled(12), track * pageHeight_ / static_cast<int>(whole.cy));
     const int top = box.top + (track - thumb) * scrollPos_ / scrollRange_;
     SelectClipRgn(dc, nullptr);
-    fillColor(dc, {box.right + 2, top, box.right + 2 + kThumbWidth, top + thumb}, thumbColor_);
+    fillColor(dc, {box.right + scaled(2), top, box.right + scaled(2 + kThumbWidth), top + thumb}, thumbColor_);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "toolkit/edit.h"
 #include "toolkit/focus_order.h"
 #include "toolkit/focus_ring.h"
+#include "toolkit/paint/dpi.h"
 #include "toolkit/paint/text_resolve.h"
 #include "skin/language_table.h"
 #include "toolkit/toolkit.h"
@@ -19,6 +20,8 @@ namespace toolkit {
 namespace {
 
 constexpr const wchar_t* kWindowProperty = L"VelToolkitWindow";
+// Sent from Windows 8.1 on to a per-monitor DPI aware window whose DPI changes.
+constexpr UINT kDpiChanged = 0x02E0;
 
 POINT pointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
@@ -95,6 +98,8 @@ LRESULT CALLBACK WindowImplBase::windowProc(HWND window, UINT message, WPARAM wP
 
 LRESULT WindowImplBase::route(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CREATE) {
+    dpi_ = windowDpi(hwnd_);
+    fonts_.setDpi(dpi_);
     buildControls();
     initWindow();
     ensureLayout();
@@ -126,7 +131,7 @@ void WindowImplBase::buildControls() {
   for (const auto& font : attributes.fonts) fonts_.add(font.first, font.second);
   root_->setHost(this);
   if (attributes.hasSize) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, attributes.size.cx, attributes.size.cy,
+    SetWindowPos(hwnd_, nullptr, 0, 0, scaleForDpi(attributes.size.cx, dpi_), scaleForDpi(attributes.size.cy, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   needLayout();
@@ -294,13 +299,13 @@ void WindowImplBase::showFocusCues() {
 
 void WindowImplBase::invalidateFocusRing(CControlUI* control) {
   if (!control || !hwnd_ || !focusCues_) return;
-  const RECT ring = focusRingBounds(control->pos());
+  const RECT ring = focusRingBounds(control->pos(), dpi_);
   InvalidateRect(hwnd_, &ring, FALSE);
 }
 
 void WindowImplBase::paintFocusRing(HDC dc) {
   if (!focusCues_ || !focused_ || !focused_->isReallyVisible()) return;
-  drawFocusRing(dc, focused_->pos());
+  drawFocusRing(dc, focused_->pos(), dpi_);
 }
 
 void WindowImplBase::onEscape() {
@@ -404,7 +409,7 @@ void WindowImplBase::updateRegion() {
   RECT window;
   GetWindowRect(hwnd_, &window);
   UniqueRegion region(CreateRoundRectRgn(0, 0, window.right - window.left + 1, window.bottom - window.top + 1,
-                                         roundCorner_.cx, roundCorner_.cy));
+                                         scaleForDpi(roundCorner_.cx, dpi_), scaleForDpi(roundCorner_.cy, dpi_)));
   // The system owns the region once it is set.
   if (region && SetWindowRgn(hwnd_, region.get(), TRUE)) region.release();
 }
@@ -487,9 +492,10 @@ LRESULT WindowImplBase::hitTest(POINT screenPoint) {
   GetClientRect(hwnd_, &client);
   if (!PtInRect(&client, pt)) return HTNOWHERE;
   // The caption's left and right margins change sides with the mirrored layout.
-  const LONG fromLeft = mirrored_ ? caption_.right : caption_.left, fromRight = mirrored_ ? caption_.left : caption_.right;
+  const RECT caption = scaleForDpi(caption_, dpi_);
+  const LONG fromLeft = mirrored_ ? caption.right : caption.left, fromRight = mirrored_ ? caption.left : caption.right;
   const bool inCaption = pt.x >= client.left + fromLeft && pt.x < client.right - fromRight &&
-                         pt.y >= caption_.top && pt.y < caption_.bottom;
+                         pt.y >= caption.top && pt.y < caption.bottom;
   if (inCaption) {
     CControlUI* control = findControlAt(pt);
     if (!control || !control->isInteractive()) return HTCAPTION;
@@ -534,6 +540,21 @@ void WindowImplBase::accessibleChange(CControlUI* control, DWORD winEvent) {
   NotifyWinEvent(winEvent, hwnd_, OBJID_CLIENT, child);
 }
 
+void WindowImplBase::onDpiChanged(int dpi, const RECT& suggested) {
+  if (dpi <= 0) return;
+  if (focused_) invalidateFocusRing(focused_);
+  dpi_ = dpi;
+  fonts_.setDpi(dpi);
+  // The fonts made for the old DPI are gone: lay out at once, so that the native children
+  // take the new ones before anything paints.
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  layoutPending_ = true;
+  ensureLayout();
+  updateRegion();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != 0 && message == accessibleActionMessage()) {
     // Only a control that is still one of this window's, as a screen reader sees them.
@@ -544,6 +565,9 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
     return 0;
   }
   switch (message) {
+    case kDpiChanged:
+      if (lParam) onDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_NCCALCSIZE:
       // The skin draws the whole window: no system frame.
       if (wParam) return 0;

@@ -63,6 +63,10 @@ class WindowImplBase : public CNotifyPump,
   // Mirrored when the window is made while a right-to-left language (Arabic, Persian) is
   // the UI language.
   bool mirrored() const override { return mirrored_; }
+  // The window's DPI: taken when it is made and followed through WM_DPICHANGED. The layout's
+  // sizes, the fonts, the corners, the caption and the focus ring scale with it.
+  int dpi() const override { return dpi_; }
+  // The drag area as the layout gives it, in 96-DPI pixels.
   const RECT& captionRect() const { return caption_; }
   void setCaptionRect(const RECT& caption) { caption_ = caption; }
 
@@ -147,6 +151,7 @@ class WindowImplBase : public CNotifyPump,
   void paintFocusRing(HDC dc);
   LRESULT answerObjectRequest(WPARAM wParam, LPARAM lParam);
   void releaseAccessible();
+  void onDpiChanged(int dpi, const RECT& suggested);
 
   HWND hwnd_ = nullptr;
   UINT closeResult_ = 0;
@@ -158,6 +163,7 @@ class WindowImplBase : public CNotifyPump,
   bool destroying_ = false;
   bool focusCues_ = false;
   bool mirrored_ = false;
+  int dpi_ = 96;
   POINT lastMouse_{};
   FontTable fonts_;
   std::vector<IMessageFilterUI*> filters_;

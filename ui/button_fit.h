@@ -8,7 +8,7 @@
 namespace ui {
 
 // The width the button's text needs in its font, plus padding on both sides together,
-// kept within minWidth and maxWidth.
+// kept within minWidth and maxWidth; all in 96-DPI pixels, as the layouts give widths.
 int fittedButtonWidth(const toolkit::CControlUI& button, const toolkit::FontTable& fonts, int padding, int minWidth,
                       int maxWidth);
 // Grows the named buttons of a window to their texts, never below their layout width and

@@ -6,7 +6,9 @@
 
 #include "toolkit/builder.h"
 #include "toolkit/container.h"
+#include "toolkit/control_host.h"
 #include "toolkit/layout.h"
+#include "toolkit/paint/font_table.h"
 
 namespace {
 
@@ -37,6 +39,26 @@ struct StackCase {
 LayoutItem fixed(int width, int height, RECT padding = {}) { return LayoutItem{true, width, height, padding}; }
 LayoutItem flexible(RECT padding = {}) { return LayoutItem{true, 0, 0, padding}; }
 LayoutItem hidden(int width, int height) { return LayoutItem{false, width, height, {}}; }
+
+// A window of some DPI for a tree built without one.
+class DpiHost : public toolkit::ControlHost {
+ public:
+  explicit DpiHost(int dpi) : dpi_(dpi) {}
+  HWND hwnd() const override { return nullptr; }
+  const toolkit::FontTable& fonts() const override { return fonts_; }
+  void invalidate(const RECT&) override {}
+  void needLayout() override {}
+  void sendNotify(toolkit::CControlUI*, const wchar_t*, WPARAM, LPARAM) override {}
+  toolkit::CControlUI* focusedControl() const override { return nullptr; }
+  void setFocusedControl(toolkit::CControlUI*) override {}
+  toolkit::CControlUI* rootControl() const override { return nullptr; }
+  int dpi() const override { return dpi_; }
+  void controlRemoved(toolkit::CControlUI*) override {}
+
+ private:
+  int dpi_;
+  toolkit::FontTable fonts_;
+};
 
 TEST(LayoutTest, StacksFixedAndFlexibleItems) {
   const std::vector<StackCase> cases = {
@@ -94,6 +116,19 @@ TEST(LayoutTest, NestedContainersApplyInsetsPaddingAndVisibility) {
   EXPECT_EQ("(10,90,190,110)", pos(L"tabs"));
   EXPECT_FALSE(root->findByName(L"page0")->isVisible());
   EXPECT_TRUE(root->findByName(L"page1")->isVisible());
+
+  // At twice the DPI in twice the area, every size, inset and padding doubles with it.
+  const std::vector<const wchar_t*> names = {L"row", L"a", L"b", L"c", L"plain", L"inner", L"tabs"};
+  std::vector<RECT> at96;
+  for (const wchar_t* name : names) at96.push_back(root->findByName(name)->pos());
+  DpiHost host(192);
+  root->setHost(&host);
+  root->setPos({0, 0, 400, 240});
+  for (size_t i = 0; i < names.size(); ++i) {
+    const RECT& r = at96[i];
+    EXPECT_EQ(show({RECT{2 * r.left, 2 * r.top, 2 * r.right, 2 * r.bottom}}), pos(names[i])) << "at 192 DPI";
+  }
+  root->setHost(nullptr);
 }
 
 }  // namespace

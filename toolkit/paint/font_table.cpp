@@ -1,5 +1,7 @@
 #include "toolkit/paint/font_table.h"
 
+#include "toolkit/paint/dpi.h"
+
 namespace toolkit {
 namespace {
 
@@ -25,6 +27,12 @@ void FontTable::add(int id, const FontSpec& font) {
   fonts_.erase({id, true});
 }
 
+void FontTable::setDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  fonts_.clear();
+}
+
 const FontSpec& FontTable::describe(int id) const {
   auto found = specs_.find(id);
   return found == specs_.end() ? default_ : found->second;
@@ -40,7 +48,7 @@ HFONT FontTable::make(int id, bool underline) const {
   const bool wantUnderline = underline || font.underline;
   auto found = fonts_.find({key, wantUnderline});
   if (found != fonts_.end()) return found->second.get();
-  HFONT handle = CreateFontW(-font.size, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, wantUnderline, FALSE,
+  HFONT handle = CreateFontW(-scaleForDpi(font.size, dpi_), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, wantUnderline, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, font.face.c_str());
   if (!handle) return nullptr;

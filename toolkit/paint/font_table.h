@@ -32,11 +32,16 @@ class FontTable {
   HFONT get(int id) const;
   // The same font with underline, for underlined markup runs.
   HFONT underlined(int id) const;
+  // The spec as given, its size in 96-DPI pixels.
   const FontSpec& describe(int id) const;
+  // The DPI the fonts are made for (96 at first); a change drops the fonts made so far.
+  void setDpi(int dpi);
+  int dpi() const { return dpi_; }
 
  private:
   HFONT make(int id, bool underline) const;
   FontSpec default_;
+  int dpi_ = 96;
   std::map<int, FontSpec> specs_;
   // Key: id (-1 for the default) and underline flag.
   mutable std::map<std::pair<int, bool>, UniqueFont> fonts_;

@@ -23,7 +23,7 @@ void ImageCache::checkThread() {
 #endif
 }
 
-const DecodedImage* ImageCache::get(const std::wstring& file) {
+const DecodedImage* ImageCache::get(const std::wstring& file, bool logMissing) {
   checkThread();
   auto found = images_.find(file);
   if (found != images_.end()) return found->second.get();
@@ -31,7 +31,7 @@ const DecodedImage* ImageCache::get(const std::wstring& file) {
   std::unique_ptr<DecodedImage> image;
   std::string bytes;
   if (!getSkinFile(file, &bytes)) {
-    VEL_LOG(L"image file missing: %s", file.c_str());
+    if (logMissing) VEL_LOG(L"image file missing: %s", file.c_str());
   } else {
     auto decoded = std::make_unique<DecodedImage>();
     if (decodeImage(bytes, decoded.get())) {

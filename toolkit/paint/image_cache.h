@@ -30,8 +30,9 @@ class ImageCache {
   ImageCache& operator=(const ImageCache&) = delete;
 
   // The image read with getSkinFile and decoded, or null when the file is missing or does
-  // not decode. Failures are remembered too: a missing file is asked for once.
-  const DecodedImage* get(const std::wstring& file);
+  // not decode. Failures are remembered too: a missing file is asked for once. A file that
+  // may well be missing (an optional 2x version) is looked for without a log line.
+  const DecodedImage* get(const std::wstring& file, bool logMissing = true);
   // Deletes every bitmap; the next get() reads the files again.
   void clear();
   size_t size() const { return images_.size(); }

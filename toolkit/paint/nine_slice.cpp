@@ -30,6 +30,10 @@ Spans spans(int start, int end, int first, int second) {
 }  // namespace
 
 std::vector<SlicePiece> nineSlice(const RECT& dest, const RECT& source, const RECT& corner) {
+  return nineSlice(dest, source, corner, corner);
+}
+
+std::vector<SlicePiece> nineSlice(const RECT& dest, const RECT& source, const RECT& corner, const RECT& destCorner) {
   std::vector<SlicePiece> pieces;
   const int sourceWidth = source.right - source.left, sourceHeight = source.bottom - source.top;
   const int destWidth = dest.right - dest.left, destHeight = dest.bottom - dest.top;
@@ -43,7 +47,12 @@ std::vector<SlicePiece> nineSlice(const RECT& dest, const RECT& source, const RE
   int sl = corner.left, sr = corner.right, st = corner.top, sb = corner.bottom;
   fitBorders(sourceWidth, &sl, &sr);
   fitBorders(sourceHeight, &st, &sb);
-  int dl = sl, dr = sr, dt = st, db = sb;
+  // A source border that had to shrink shrinks its destination border in proportion.
+  auto destBorder = [](int wanted, int kept, int given) {
+    return wanted > 0 && kept < wanted ? static_cast<int>(static_cast<long long>(given) * kept / wanted) : given;
+  };
+  int dl = destBorder(corner.left, sl, destCorner.left), dr = destBorder(corner.right, sr, destCorner.right);
+  int dt = destBorder(corner.top, st, destCorner.top), db = destBorder(corner.bottom, sb, destCorner.bottom);
   fitBorders(destWidth, &dl, &dr);
   fitBorders(destHeight, &dt, &db);
 

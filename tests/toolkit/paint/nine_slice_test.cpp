@@ -44,6 +44,15 @@ TEST(NineSlice, CornersKeepTheirSizeEdgesStretchOneWay) {
     EXPECT_EQ(4, width(left.dest)) << "left edge keeps its width";
     EXPECT_EQ(height(dest) - 12, height(left.dest));
   }
+  // A 2x image's corners read from it at its scale, drawn at the window's: 8 source pixels
+  // of the 60 x 60 image onto 12 of the destination at 150 %.
+  std::vector<SlicePiece> pieces = nineSlice(RECT{0, 0, 90, 60}, RECT{0, 0, 60, 60}, RECT{8, 8, 8, 8},
+                                             RECT{12, 12, 12, 12});
+  ASSERT_EQ(9u, pieces.size());
+  EXPECT_EQ(8, width(pieces[0].source));
+  EXPECT_EQ(12, width(pieces[0].dest));
+  EXPECT_EQ(12, height(pieces[8].dest));
+  EXPECT_EQ(90 - 24, width(pieces[4].dest));
 }
 
 TEST(NineSlice, BordersWiderThanTheDestinationShrink) {
@@ -58,6 +67,13 @@ TEST(NineSlice, BordersWiderThanTheDestinationShrink) {
   EXPECT_EQ(5, width(pieces[0].dest));
   EXPECT_EQ(15, width(pieces[1].dest));
   EXPECT_EQ(10, width(pieces[0].source)) << "the source corner is still read whole";
+
+  // A source border shrunk to fit shrinks its destination border in proportion.
+  pieces = nineSlice(RECT{0, 0, 100, 100}, RECT{0, 0, 10, 10}, RECT{10, 0, 10, 0}, RECT{20, 0, 20, 0});
+  ASSERT_EQ(2u, pieces.size());
+  EXPECT_EQ(5, width(pieces[0].source));
+  EXPECT_EQ(10, width(pieces[0].dest));
+  EXPECT_EQ(10, width(pieces[1].dest));
 
   // Borders larger than the source itself are fitted to it first.
   for (const SlicePiece& piece : nineSlice(RECT{0, 0, 8, 8}, RECT{0, 0, 4, 4}, RECT{50, 50, 50, 50})) {
