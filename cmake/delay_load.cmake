@@ -42,6 +42,9 @@ foreach(dll ${VEL_DELAY_LOADED_DLLS})
   string(REGEX MATCHALL "[0-9a-fA-F]+ T [^\r\n]+" all_functions "${symbols}")
   list(REMOVE_DUPLICATES all_functions)
   list(FILTER all_functions INCLUDE REGEX "^[0-9a-fA-F]+ T [A-Za-z_][A-Za-z0-9_@]*$")
+  # Interface and class ids that an import library lists as functions (oleacc's
+  # IID_IAccessible, say) are data, which libuuid defines.
+  list(FILTER all_functions EXCLUDE REGEX " T _?(IID|LIBID|CLSID|DIID|GUID)_")
   # A function that two of the DLLs export (wintrust forwards crypt32's SIP functions) gets
   # its stub from the first in the list only: two under one symbol would not link.
   set(functions "")

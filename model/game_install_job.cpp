@@ -1,12 +1,11 @@
 #include "model/game_install_job.h"
 
-#include <objbase.h>
-
 #include <atomic>
 #include <mutex>
 
 #include "model/download_rules.h"
 #include "model/game_files.h"
+#include "utility/com_apartment.h"
 #include "utility/http_downloader.h"
 #include "utility/log.h"
 #include "utility/process.h"
@@ -19,20 +18,6 @@ namespace {
 std::atomic<long> g_activeWorkers{0};
 
 constexpr unsigned long kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
-
-// createShortcut needs COM on the calling thread; this worker has no apartment otherwise.
-class ComScope {
- public:
-  ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComScope() {
-    if (ok_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool ok_;
-};
 
 void removeIfPresent(const std::wstring& path) {
   if (utility::ufile::exists(path)) utility::ufile::removeFile(path);
@@ -222,7 +207,8 @@ void GameInstallJob::_threadDownloadApk(const std::shared_ptr<State>& state) {
   job.notify([](GameInstallSink& s) { s.installWaiting(); });
   if (!job.pause(kInstallWaitPauseMilliseconds)) return;
 
-  ComScope com;
+  // createShortcut needs COM on the calling thread; this worker has no apartment otherwise.
+  utility::ComApartment com;
   std::wstring lastPackage;
   for (const GameRecord& game : job.games) {
     if (job.stopped.load()) return;

@@ -1,12 +1,11 @@
 #include "model/setup_run.h"
 
-#include <objbase.h>
-
 #include <vector>
 
 #include "core/worker_thread.h"
 #include "model/player_branding.h"
 #include "telemetry/event_catalogue.h"
+#include "utility/com_apartment.h"
 #include "utility/command_line.h"
 #include "utility/http_downloader.h"
 #include "utility/log.h"
@@ -96,26 +95,9 @@ bool runSetup(const std::wstring& setupFile, const std::wstring& parameters, DWO
   }
 }
 
-namespace {
-
-// The shortcut is made through COM, on this worker's own apartment.
-class ComScope {
- public:
-  ComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
-  ~ComScope() {
-    if (ok_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool ok_;
-};
-
-}  // namespace
-
 void _threadInsPlayer(SetupRunJob& job) {
-  ComScope com;
+  // The shortcut is made through COM, on this worker's own apartment.
+  utility::ComApartment com;
   std::wstring parameters = setupParameters(job.openId, job.languageCode, job.installPath, job.googleId);
   VEL_LOG(L"install player param: %s", parameters.c_str());
 

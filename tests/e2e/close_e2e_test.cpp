@@ -44,7 +44,7 @@ TEST_F(CloseFlow, BeforeInstallTheExitBoxAsksAndYesLeavesWithItsEvents) {
   pumpFor(500);
   shoot(box, L"exit_box");
   // A screen reader reads a title, the question and both answers, "No" focused.
-  ComApartment apartment;
+  utility::ComApartment apartment;
   const AccessibleTree question = readAccessibleTree(box);
   ASSERT_TRUE(question.reached) << "the box answers no accessibility object";
   SCOPED_TRACE(question.describe());

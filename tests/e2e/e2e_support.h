@@ -17,6 +17,7 @@
 
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
+#include "utility/com_apartment.h"
 
 namespace e2e {
 
@@ -159,19 +160,7 @@ struct AccessibleTree {
   // "name [role state]" per child, for failure messages.
   std::string describe() const;
 };
-// The caller's thread must be in a COM apartment, for instance by one of these.
-class ComApartment {
- public:
-  ComApartment() : entered_(SUCCEEDED(CoInitialize(nullptr))) {}
-  ~ComApartment() {
-    if (entered_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool entered_;
-};
+// The caller's thread must be in a COM apartment (utility::ComApartment).
 AccessibleTree readAccessibleTree(HWND window);
 // Runs a child's default action through the accessibility object, as a screen reader does.
 bool doAccessibleDefaultAction(HWND window, long childId);

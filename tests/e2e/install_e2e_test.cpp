@@ -109,7 +109,7 @@ TEST_F(InstallFlow, ANormalInstallWithTheKeyboardAlone) {
   pumpFor(500);
   // What a screen reader reads from another process: the page's controls with names, roles
   // and states, Install focused, the licence ticked; nothing of the pages not shown.
-  ComApartment apartment;
+  utility::ComApartment apartment;
   AccessibleTree page;
   pumpUntil([&] { return (page = readAccessibleTree(window)).find(ROLE_SYSTEM_CHECKBUTTON) != nullptr; }, 10000);
   ASSERT_TRUE(page.reached) << "the window answers no accessibility object";

@@ -65,7 +65,8 @@ struct Language {
   bool rightToLeft;        // the windows are mirrored: a control's x from the other edge
 };
 
-const Language kLanguages[] = {{"zh_CN", L"cn", false}, {"ar_IL", L"ar", true}};
+const Language kLanguages[] = {
+    {"zh_CN", L"cn", false}, {"ar_IL", L"ar", true}, {"de_DE", L"de", false}, {"th_TH", L"th", false}};
 
 POINT placed(const Language& language, POINT point, int windowWidth) {
   return language.rightToLeft ? POINT{windowWidth - point.x, point.y} : point;

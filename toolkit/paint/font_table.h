@@ -32,7 +32,7 @@ class FontTable {
   HFONT get(int id) const;
   // The same font with underline, for underlined markup runs.
   HFONT underlined(int id) const;
-  // The spec as given, its size in 96-DPI pixels.
+  // The font as it was added, its size in 96-DPI pixels.
   const FontSpec& describe(int id) const;
   // The DPI the fonts are made for (96 at first); a change drops the fonts made so far.
   void setDpi(int dpi);

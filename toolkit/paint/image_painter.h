@@ -11,7 +11,7 @@
 namespace toolkit {
 
 // The source defaults to the whole image and is clipped to it. False when the file is
-// missing or fails to decode, or the source lies outside the image. The spec's source,
+// missing or fails to decode, or the source lies outside the image. The request's source,
 // corner and dest are in the 1x image's and the 96-DPI layout's pixels; at another dpi the
 // dest offsets and the drawn corners scale, and from kEnlargedDpi on the skin's 2x image of
 // the same name under commonEnalarge/ is drawn instead, when there is one exactly twice the
