@@ -43,7 +43,8 @@ constexpr DWORD kCurlCleanupLimitMilliseconds = 1500;
 }  // namespace
 
 bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
-  DownloaderModel* model = DownloaderModel::instance();
+  // The run's one model, destroyed in shutdown.
+  DownloaderModel* model = DownloaderModel::create();
   if (model->popupExistPwnd()) {
     VEL_LOG(L"It's exist");
     return false;
@@ -146,14 +147,17 @@ int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
       int code = static_cast<int>(wParam);
       VEL_LOG(L"player install error! %d", code);
       events::reportInstallFailCode(code);
+      if (DownloaderModel* model = DownloaderModel::instance()) model->onSetupReported(false);
       if (CMainFrame* frame = CMainFrame::current()) frame->showInstallErrorBox();
       break;
     }
     case installer_endpoint::kInstallSucceeded: {
       VEL_LOG(L"player install sucess");
       events::reportInstallSuccess();
-      uint32_t started = DownloaderModel::instance()->installStartTick();
-      events::reportFullDuration(static_cast<int>(GetTickCount() - started));
+      DownloaderModel* model = DownloaderModel::instance();
+      if (!model) break;
+      model->onSetupReported(true);
+      events::reportFullDuration(static_cast<int>(GetTickCount() - model->installStartTick()));
       break;
     }
     default:
@@ -169,7 +173,7 @@ void DownloadImpl::shutdown() {
   }
 
   VelReporter::instance().stop(VelReporter::kStopLimitMilliseconds);
-  DownloaderModel::instance()->teardown();
+  if (DownloaderModel* model = DownloaderModel::instance()) model->teardown();
   DownloaderModel::destroyInstance();
   // Never under a transfer that is still running: libcurl's clean-up clears the function
   // tables a running TLS transfer calls through.

@@ -51,7 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
   {
     DownloadImpl application;
     if (application.entrance(instance, commandLine)) runMessageLoop();
-    removeInstalledFont(DownloaderModel::instance()->languageRecord());
+    if (DownloaderModel* model = DownloaderModel::instance()) removeInstalledFont(model->languageRecord());
     application.shutdown();
   }
 

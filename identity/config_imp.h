@@ -31,7 +31,8 @@ class ConfigImp {
   // Set by the download worker, read by the window: atomic.
   bool resourceCdn() const { return resourceCdn_.load(); }
   void setResourceCdn(bool value) { resourceCdn_.store(value); }
-  // The WinInet stack is the first one tried; nothing in the installer clears this.
+  // True while the WinInet stack works on the setup (the first one tried), false once curl
+  // has taken over; keeps its last value afterwards. Set by the download worker: atomic.
   bool wininetDownloader() const { return wininetDownloader_.load(); }
   void setWininetDownloader(bool value) { wininetDownloader_.store(value); }
 

@@ -11,7 +11,21 @@ void AddressJob::cancel() {
   openIdDownloader.cancel();
 }
 
+namespace {
+
+// Marks the answers done however the worker ends.
+struct AnswersDone {
+  explicit AnswersDone(DocumentAnswers& answers) : answers_(answers) {}
+  ~AnswersDone() { answers_.markDone(); }
+  AnswersDone(const AnswersDone&) = delete;
+  AnswersDone& operator=(const AnswersDone&) = delete;
+  DocumentAnswers& answers_;
+};
+
+}  // namespace
+
 void _threadGetPlayerUrl(const std::shared_ptr<AddressJob>& job) {
+  AnswersDone done(*job->answers);
   VEL_LOG(L"start get player url");
   VEL_LOG(L"url:%s", job->cdnAddressUrl.c_str());
   std::string text;
@@ -37,6 +51,7 @@ void _getPackageByOpenID(AddressJob& job) {
     Branding branding;
     readGameList(text, games);
     readBranding(text, branding);
+    job.answers->setBranding(branding);
     job.results.campaign(std::move(games), std::move(branding));
   }
   VEL_LOG(L"package is %s", job.packageName.c_str());
@@ -57,6 +72,7 @@ void _threadReqOpenid(AddressJob& job) {
     case ChannelAnswer::kNoChannel:
       break;
     case ChannelAnswer::kStored:
+      job.answers->setChannelId(channelId);
       job.results.channelId(channelId);
       break;
   }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/document_answers.h"
 #include "model/service_documents.h"
 #include "utility/http_downloader.h"
 
@@ -33,6 +34,9 @@ struct AddressJob {
   std::wstring languageCode;  // the customer document's member
   bool gamesEmpty = true;
   AddressResults results;
+  // The branding and the channel id as they arrive, for the setup run; done when the
+  // worker ends, on every path.
+  std::shared_ptr<DocumentAnswers> answers = std::make_shared<DocumentAnswers>();
 
   // Shared with the model, which cancels them at shutdown.
   utility::CHttpDownloader addressDownloader;

@@ -36,6 +36,35 @@ std::wstring lowerCase(std::wstring text) {
   return text;
 }
 
+// What a worker holds instead of the model: it posts window-thread tasks under the model's
+// owner key, which teardown withdraws, so the model is only reached on the window thread
+// while it lives.
+using WindowPoster = std::function<void(std::function<void()>)>;
+WindowPoster windowPoster(const void* owner) {
+  return [owner](std::function<void()> task) {
+    if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) {
+      dispatcher->post(owner, makeRunable(std::move(task)));
+    }
+  };
+}
+
+// The folder with one final backslash, as every join below it expects; empty stays empty.
+std::wstring asFolder(std::wstring folder) {
+  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+  return folder;
+}
+
+// Sets its event when it goes out of scope, however the worker's task ends.
+struct SetOnExit {
+  explicit SetOnExit(std::shared_ptr<utility::UniqueHandle> event) : event_(std::move(event)) {}
+  ~SetOnExit() {
+    if (event_ && *event_) SetEvent(event_->get());
+  }
+  SetOnExit(const SetOnExit&) = delete;
+  SetOnExit& operator=(const SetOnExit&) = delete;
+  std::shared_ptr<utility::UniqueHandle> event_;
+};
+
 // An absent value, or one that does not fit 2048 bytes, reads as empty.
 std::wstring readInstallDir(const std::wstring& key) {
   utility::RegKey regKey;
@@ -47,10 +76,12 @@ std::wstring readInstallDir(const std::wstring& key) {
 
 }  // namespace
 
-DownloaderModel* DownloaderModel::instance() {
+DownloaderModel* DownloaderModel::create() {
   if (!g_model) g_model = new DownloaderModel();
   return g_model;
 }
+
+DownloaderModel* DownloaderModel::instance() { return g_model; }
 
 DownloaderModel::DownloaderModel()
     : ownerKey_(newOwnerKey()), setupWaitMilliseconds_(SetupRunJob::kSetupWaitMilliseconds) {}
@@ -108,11 +139,6 @@ void DownloaderModel::startBackgroundWork() {
   startAddressWorker();
 }
 
-bool DownloaderModel::postToWindow(std::function<void()> task) {
-  MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance();
-  return dispatcher && dispatcher->post(ownerKey_, makeRunable(std::move(task)));
-}
-
 void DownloaderModel::startAddressWorker() {
   if (addressJob_) return;
   ConfigImp& config = ConfigImp::instance();
@@ -128,24 +154,23 @@ void DownloaderModel::startAddressWorker() {
   job->languageCode = languageRecord_.shortCode.empty() ? L"en" : languageRecord_.shortCode;
   job->gamesEmpty = games_.empty();
 
-  // Each result is applied on the window thread; a task still queued when the model is torn
-  // down is withdrawn with the model's other tasks, so this pointer is never used dead.
+  // The worker may outlive the model (abandoned at teardown): it holds only the poster, and
+  // the model is reached inside window tasks, which teardown withdraws.
+  WindowPoster post = windowPoster(ownerKey_);
   DownloaderModel* model = this;
-  job->results.addressText = [model](const std::string& text) {
-    model->postToWindow([model, text] { model->applyPlayerAddressText(text); });
+  job->results.addressText = [post, model](const std::string& text) {
+    post([model, text] { model->applyPlayerAddressText(text); });
   };
-  job->results.addressFailed = [model] { model->postToWindow([model] { model->addressReady_ = true; }); };
-  job->results.campaign = [model](std::vector<GameRecord> games, Branding branding) {
-    model->postToWindow([model, games, branding] {
+  job->results.addressFailed = [post, model] { post([model] { model->addressReady_ = true; }); };
+  job->results.campaign = [post, model](std::vector<GameRecord> games, Branding branding) {
+    post([model, games, branding] {
       model->games_.insert(model->games_.end(), games.begin(), games.end());
       model->branding_ = branding;
     });
   };
-  job->results.channelId = [model](const std::wstring& id) {
-    model->postToWindow([model, id] { model->machineChannelId_ = id; });
-  };
-  job->results.customerInfo = [model](const CustomerInfo& info) {
-    model->postToWindow([model, info] { model->customerInfo_ = info; });
+  job->results.channelId = [post, model](const std::wstring& id) { post([model, id] { model->machineChannelId_ = id; }); };
+  job->results.customerInfo = [post, model](const CustomerInfo& info) {
+    post([model, info] { model->customerInfo_ = info; });
   };
   addressJob_ = job;
   addressWorker_.start(makeRunable([job] {
@@ -193,6 +218,7 @@ void DownloaderModel::startInstallPlayer() {
   job->machineChannelId = machineChannelId_;
   job->setupFile = setupFilePath();
   job->branding = branding_;
+  if (addressJob_) job->answers = addressJob_->answers;
   job->setupWaitMilliseconds = setupWaitMilliseconds_;
   job->heldSetup = std::move(heldSetup_);
   // The worker never touches the model: what it reports is applied on the window thread,
@@ -200,17 +226,21 @@ void DownloaderModel::startInstallPlayer() {
   // The worker may outlive the model (abandoned at teardown), so it holds the owner key,
   // not the model; the model is only reached inside tasks that run while the key is live.
   DownloaderModel* model = this;
-  const void* owner = ownerKey_;
-  auto post = [owner](std::function<void()> task) {
-    if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->post(owner, makeRunable(std::move(task)));
-  };
+  WindowPoster post = windowPoster(ownerKey_);
+  setupReport_ = SetupReport::kNone;
   std::wstring openId = openId_;
   job->setupFileMissing = [post, model, openId] {
     post([model, openId] { events::sendSetupFileMissing(model->analytics_, openId); });
   };
   job->finished = [post, model](bool setupRan) {
     post([model, setupRan] {
-      if (model->callbacks_.installFinished) model->callbacks_.installFinished(setupRan);
+      // The setup's window messages were posted before it ended, so they are in by now.
+      const bool succeeded = setupRan && model->setupReport_ == SetupReport::kSucceeded;
+      if (setupRan && !succeeded) {
+        VEL_LOG(L"setup ended without reporting success (%s)",
+                model->setupReport_ == SetupReport::kFailed ? L"failure reported" : L"nothing reported");
+      }
+      if (model->callbacks_.installFinished) model->callbacks_.installFinished(succeeded);
     });
   };
   setupRun_ = job;
@@ -223,6 +253,14 @@ void DownloaderModel::startInstallPlayer() {
     }
   }));
 }
+
+void DownloaderModel::onSetupReported(bool succeeded) {
+  // A failure once reported stays: a later success message does not undo it.
+  if (setupReport_ == SetupReport::kFailed) return;
+  setupReport_ = succeeded ? SetupReport::kSucceeded : SetupReport::kFailed;
+}
+
+void DownloaderModel::setInstallPath(const std::wstring& path) { installPath_ = asFolder(path); }
 
 void DownloaderModel::setLanguage(const std::wstring& localeName) {
   localeName_ = localeName;
@@ -273,17 +311,21 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
   stopWorker(downloadWorker_);
 
   DownloaderModel* model = this;
+  WindowPoster post = windowPoster(ownerKey_);
   auto download = std::make_shared<SetupDownload>(
-      [model](int64_t received, int64_t total) {
-        model->postToWindow([model, received, total] {
+      [post, model](int64_t received, int64_t total) {
+        // Without an announced length the percentage comes from the assumed total, which
+        // keeps it below 100; the window gets -1 and shows only what has arrived.
+        const int percent = download_rules::percentOf(received, download_rules::displayTotal(received, total));
+        const int shownTotal = total < 0 ? -1 : static_cast<int>(total);
+        post([model, percent, received, shownTotal] {
           if (model->callbacks_.downloadProgress) {
-            model->callbacks_.downloadProgress(download_rules::percentOf(received, total),
-                                               static_cast<int>(received), static_cast<int>(total));
+            model->callbacks_.downloadProgress(percent, static_cast<int>(received), shownTotal);
           }
         });
       },
-      [model](int percent) {
-        model->postToWindow([model, percent] {
+      [post, model](int percent) {
+        post([model, percent] {
           if (model->callbacks_.downloadPercent) model->callbacks_.downloadPercent(percent);
         });
       });
@@ -298,7 +340,19 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
   downloadStartTick_ = GetTickCount();
   std::wstring folder = installPath_, path = setupFilePath(), mainUrl = addresses_.url, spareUrl = addresses_.spareUrl;
   uint32_t startTick = downloadStartTick_;
-  downloadWorker_.start(makeRunable([model, download, folder, path, mainUrl, spareUrl, resume, startTick] {
+  std::shared_ptr<utility::UniqueHandle> previousWriterDone = downloadWriterDone_;
+  auto writerDone = std::make_shared<utility::UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  downloadWriterDone_ = writerDone;
+  downloadWorker_.start(makeRunable([post, model, download, folder, path, mainUrl, spareUrl, resume, startTick,
+                                     previousWriterDone, writerDone] {
+    SetOnExit doneOnExit(writerDone);
+    // A previous worker abandoned at its stop limit may still write the setup file.
+    if (previousWriterDone && *previousWriterDone &&
+        WaitForSingleObject(previousWriterDone->get(), 0) != WAIT_OBJECT_0) {
+      VEL_LOG(L"download waits for the previous writer");
+      HANDLE handles[2] = {previousWriterDone->get(), WorkerThread::stopEventOfThisThread()};
+      if (WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE) != WAIT_OBJECT_0) return;
+    }
     VEL_LOG(L"download player");
     if (!utility::ufile::exists(folder)) utility::ufile::makeDir(folder);
     if (!resume) utility::ufile::removeFile(path);
@@ -313,7 +367,7 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
     if (!download->cancelled()) {
       if (result.success) {
         std::shared_ptr<utility::UniqueHandle> held = result.heldSetup;
-        model->postToWindow([model, held] {
+        post([model, held] {
           model->heldSetup_ = held;
           if (model->callbacks_.downloadSucceeded) model->callbacks_.downloadSucceeded();
         });
@@ -321,7 +375,7 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
         events::reportDownloadDuration(static_cast<int>(GetTickCount() - startTick));
       } else {
         int64_t partial = result.partialSize;
-        model->postToWindow([model, partial] {
+        post([model, partial] {
           if (model->callbacks_.downloadFailed) model->callbacks_.downloadFailed(partial);
         });
         events::reportDownloadFail(result.wininetFirstCode, result.wininetSecondCode);
@@ -430,6 +484,8 @@ void DownloaderModel::_calcInstallPath() {
     }
   }
   if (installPath_.empty()) installPath_ = readInstallDir(config.installedPlayerRegistryKey());
+  // The value is the player's own, with or without its final backslash.
+  installPath_ = asFolder(installPath_);
   VEL_LOG(L"read from reg: path is %s", installPath_.c_str());
 
   if (!installPath_.empty()) {
@@ -439,7 +495,7 @@ void DownloaderModel::_calcInstallPath() {
   bool ssd = false;
   std::wstring root = helper::bestInstallDrive(&ssd);
   recommendedIsSsd_ = ssd;
-  installPath_ = root + config.variantRelativeInstallPath();
+  installPath_ = asFolder(root + config.variantRelativeInstallPath());
   recommendedInstallPath_ = installPath_;
   VEL_LOG(L"get install path from MaxFreeSpace: %s", installPath_.c_str());
 }

@@ -36,7 +36,10 @@ struct ModelCallbacks {
 
 class DownloaderModel {
  public:
-  // Created on first use; an access after destroyInstance creates a fresh model.
+  // The application makes the one model (create, which returns it), and destroys it once at
+  // shutdown (destroyInstance). instance() is that model, or null when there is none: an
+  // access after shutdown never makes a fresh, empty model.
+  static DownloaderModel* create();
   static DownloaderModel* instance();
   static void destroyInstance();
   ~DownloaderModel();
@@ -64,8 +67,10 @@ class DownloaderModel {
   const LanguageRecord& languageRecord() const { return languageRecord_; }
   const std::vector<GameRecord>& games() const { return games_; }
   std::vector<GameRecord>& games() { return games_; }
+  // The install folder, always ending with a backslash (or empty): every join below it
+  // relies on that.
   const std::wstring& installPath() const { return installPath_; }
-  void setInstallPath(const std::wstring& path) { installPath_ = path; }
+  void setInstallPath(const std::wstring& path);
   // The check of every downloaded setup (default: checkDownloadedSetup with the address
   // document's md5 and the build's publisher); tests of the flow with unsigned files replace it.
   void setSetupChecker(SetupChecker checker) { setupChecker_ = std::move(checker); }
@@ -103,8 +108,11 @@ class DownloaderModel {
   void applyPlayerAddressText(const std::string& text);
 
   // Window thread, after the download succeeded: runs the setup and the branding on the
-  // setup-run worker and reports through ModelCallbacks::installFinished. Does not wait.
+  // setup-run worker and reports through ModelCallbacks::installFinished: true only when the
+  // setup ended in time and reported success (onSetupReported). Does not wait.
   void startInstallPlayer();
+  // Window thread: the setup's own report of its outcome (its window messages).
+  void onSetupReported(bool succeeded);
   // How long the setup may run before it counts as failed (tests shorten it).
   void setSetupWaitLimit(DWORD milliseconds) { setupWaitMilliseconds_ = milliseconds; }
   // Window thread: the locale the user picked, and the setup's language code from it.
@@ -137,8 +145,6 @@ class DownloaderModel {
   void applyCommandLine(const wchar_t* commandLine);
   void startBackgroundWork();
   void onAddressWaitTick(bool resume);
-  // Posts to the window thread under this model's owner key: withdrawn at teardown.
-  bool postToWindow(std::function<void()> task);
   void stopWorker(WorkerThread& worker);
 
   std::wstring openId_ = L"100";
@@ -180,4 +186,9 @@ class DownloaderModel {
   // The checked setup, held from the check until the setup run has started it.
   std::shared_ptr<utility::UniqueHandle> heldSetup_;
   std::shared_ptr<SetupRunJob> setupRun_;
+  enum class SetupReport { kNone, kSucceeded, kFailed };
+  SetupReport setupReport_ = SetupReport::kNone;
+  // Set when the last download's worker has ended: the next one waits for it before it
+  // touches the setup file, so an abandoned writer never writes beside a new one.
+  std::shared_ptr<utility::UniqueHandle> downloadWriterDone_;
 };

@@ -86,7 +86,8 @@ struct GameInstallJob::State : utility::CHttpDownloader::IHttpDownloadSink {
     uint32_t now = GetTickCount();
     if (!download_rules::progressDue(now, lastProgressPost) && received < total) return true;
     lastProgressPost = now;
-    notify([&](GameInstallSink& s) { s.downloadProgress(received, total); });
+    const int64_t shown = download_rules::displayTotal(received, total);
+    notify([&](GameInstallSink& s) { s.downloadProgress(received, shown); });
     return true;
   }
 

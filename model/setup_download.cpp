@@ -75,7 +75,7 @@ bool SetupDownload::onDownloadProgress(const char*, DWORD, int64_t received, int
   uint32_t now = GetTickCount();
   if (!download_rules::progressDue(now, lastProgressPost_)) return true;
   lastProgressPost_ = now;
-  if (byteProgress_) byteProgress_(received, download_rules::displayTotal(received, total));
+  if (byteProgress_) byteProgress_(received, total);
   return true;
 }
 
@@ -91,6 +91,7 @@ bool SetupDownload::_downloadByIE(const std::wstring& path, const std::wstring& 
 
   // Both attempts use the form that keeps a cancel in force: a cancel that arrives just
   // before a transfer opens its connection is not lost.
+  config.setWininetDownloader(true);
   config.setResourceCdn(false);
   int mainFirst = 0, mainSecond = 0;
   bool fetched = !cancelled() && wininet_.download2file(mainUrl, temporary, this, mainFirst, mainSecond, resume) &&
@@ -121,6 +122,8 @@ bool SetupDownload::placeAndCheck(const std::wstring& temporary, const std::wstr
 
 bool SetupDownload::curlRoute(const SetupRoute& route, const std::wstring& path, bool deleteSmallFile) {
   if (cancelled()) return false;
+  // The events name the stack that did the work.
+  ConfigImp::instance().setWininetDownloader(false);
   ConfigImp::instance().setResourceCdn(route.spare);
   PercentProgress percent = percentProgress_;
   bool fetched = curl_.downloadFile(utility::toAnsi(path), utility::toAnsi(route.url), [percent](int value) {

@@ -49,8 +49,8 @@ struct SetupDownloadResult {
 
 class SetupDownload : public utility::CHttpDownloader::IHttpDownloadSink {
  public:
-  // Throttled WinInet progress (at most one call a second): bytes received and the total
-  // to show. Percent: curl's whole percentages.
+  // Throttled WinInet progress (at most one call a second): bytes received and the total,
+  // -1 when the answer announced none. Percent: curl's whole percentages.
   using ByteProgress = std::function<void(int64_t received, int64_t total)>;
   using PercentProgress = std::function<void(int percent)>;
 

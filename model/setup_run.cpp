@@ -108,6 +108,11 @@ void _threadInsPlayer(SetupRunJob& job) {
   HANDLE stopEvent = WorkerThread::stopEventOfThisThread();
   bool ran = runSetup(job.setupFile, parameters, job.setupWaitMilliseconds, stopEvent, std::move(job.heldSetup));
 
+  if (job.answers && !job.cancelled()) {
+    DocumentAnswers::Snapshot answers = job.answers->waitAndRead(job.answersWaitMilliseconds, stopEvent);
+    if (answers.campaignArrived) job.branding = answers.branding;
+    if (answers.channelArrived) job.machineChannelId = answers.channelId;
+  }
   if (!job.cancelled()) applyBranding(job);
   if (job.finished) job.finished(ran);
 }

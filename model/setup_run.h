@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "model/document_answers.h"
 #include "model/service_documents.h"
 #include "utility/unique_handle.h"
 #include "vel_build_config.h"
@@ -21,6 +22,9 @@ class CHttpDownloader;
 struct SetupRunJob {
   // 600000 in the shipped build; the build configuration shortens it for the test tree.
   static constexpr DWORD kSetupWaitMilliseconds = buildconfig::kSetupWaitMilliseconds;
+  // After the setup: how long the branding waits for documents still being fetched (each
+  // has its own deadline; a stalled service must not hold the install much longer).
+  static constexpr DWORD kAnswersWaitMilliseconds = 10000;
 
   // Copied from the model on the window thread before the worker starts.
   std::wstring openId;
@@ -30,6 +34,10 @@ struct SetupRunJob {
   std::wstring machineChannelId;
   std::wstring setupFile;
   Branding branding;
+  // When set, the branding and the channel id are taken from here after the setup has run
+  // (answers may arrive while it runs); the two values above are then only the fallback.
+  std::shared_ptr<const DocumentAnswers> answers;
+  DWORD answersWaitMilliseconds = kAnswersWaitMilliseconds;
   DWORD setupWaitMilliseconds = kSetupWaitMilliseconds;
   // The checked setup file, held so that it cannot be swapped; released once started.
   std::shared_ptr<utility::UniqueHandle> heldSetup;

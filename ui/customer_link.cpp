@@ -58,7 +58,8 @@ std::wstring customerLinkToOpen(const std::wstring& documentLink) {
 }
 
 void openCustomerLink() {
-  const std::wstring address = customerLinkToOpen(DownloaderModel::instance()->customerLink());
+  const DownloaderModel* model = DownloaderModel::instance();
+  const std::wstring address = customerLinkToOpen(model ? model->customerLink() : std::wstring());
   if (!address.empty()) openAddress(address);
 }
 

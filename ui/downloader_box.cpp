@@ -81,15 +81,15 @@ void DownloaderBox::initWindow() {
 void DownloaderBox::onLeave(toolkit::TNotifyUI&) {
   leaving_ = true;
   showWindow(false, false);
-  DownloaderModel* model = DownloaderModel::instance();
-  events::sendUserCancelNow(model->analytics(), model->openId());
-  close(IDOK);
   if (owner_ && IsWindow(owner_)) {
     // Minimised first: minimising shows a hidden window again, and the owner must stay out
     // of sight (and off the taskbar) while the installer ends.
     CloseWindow(owner_);
     ShowWindow(owner_, SW_HIDE);
   }
+  // Only once nothing is on screen: the event is sent before returning and may take seconds.
+  if (DownloaderModel* model = DownloaderModel::instance()) events::sendUserCancelNow(model->analytics(), model->openId());
+  close(IDOK);
   events::reportCancelByUser();
   PostQuitMessage(0);
 }

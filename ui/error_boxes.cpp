@@ -2,6 +2,7 @@
 
 #include "identity/config_imp.h"
 #include "model/downloader_model.h"
+#include "telemetry/event_catalogue.h"
 #include "ui/button_fit.h"
 #include "ui/customer_link.h"
 #include "ui/message_box.h"
@@ -30,8 +31,9 @@ void fitButtons(toolkit::WindowImplBase& box) {
 // message. The download error box keeps its own: that text speaks of the setup, which
 // never ran after a failed download.
 void applyInstallErrorText(toolkit::WindowImplBase& box) {
-  const std::wstring& text = DownloaderModel::instance()->installErrorText();
-  if (text.empty()) return;
+  const DownloaderModel* model = DownloaderModel::instance();
+  if (!model || model->installErrorText().empty()) return;
+  const std::wstring& text = model->installErrorText();
   if (toolkit::CControlUI* label = box.findControl(L"descriptlabel")) label->setText(text);
 }
 
@@ -48,11 +50,12 @@ Box* showOver(Box* box, HWND owner) {
 
 }  // namespace
 
-VelDownloaderErrorBox* VelDownloaderErrorBox::show(HWND owner, std::function<void()> closeAction) {
-  return showOver(new VelDownloaderErrorBox(std::move(closeAction)), owner);
+VelDownloaderErrorBox* VelDownloaderErrorBox::show(HWND owner, std::function<void()> closeAction, int downloadPercent) {
+  return showOver(new VelDownloaderErrorBox(std::move(closeAction), downloadPercent), owner);
 }
 
-VelDownloaderErrorBox::VelDownloaderErrorBox(std::function<void()> closeAction) : closeAction_(std::move(closeAction)) {
+VelDownloaderErrorBox::VelDownloaderErrorBox(std::function<void()> closeAction, int downloadPercent)
+    : closeAction_(std::move(closeAction)), downloadPercent_(downloadPercent) {
   addNotify(L"click", L"btnLeft", &VelDownloaderErrorBox::onRetry);
   addNotify(L"click", L"btnRight", &VelDownloaderErrorBox::onBrowser);
   addNotify(L"click", L"loadingContactUsBtn", &VelDownloaderErrorBox::onContact);
@@ -64,12 +67,24 @@ void VelDownloaderErrorBox::initWindow() {
 }
 
 void VelDownloaderErrorBox::onRetry(toolkit::TNotifyUI&) {
-  DownloaderModel::instance()->startDownloadPlayer(true);
+  if (DownloaderModel* model = DownloaderModel::instance()) model->startDownloadPlayer(true);
   close(IDRETRY);
 }
 
 void VelDownloaderErrorBox::onBrowser(toolkit::TNotifyUI&) {
-  msg::openAddress(ConfigImp::instance().browserDownloadUrl());
+  // Out of sight first: the event below is sent before the installer ends and may take seconds.
+  showWindow(false, false);
+  if (HWND owner = GetWindow(hwnd(), GW_OWNER)) ShowWindow(owner, SW_HIDE);
+  const bool whole = downloadPercent_ >= 100;
+  const ConfigImp& config = ConfigImp::instance();
+  msg::openAddress(whole ? config.homePage() : config.browserDownloadUrl());
+  if (DownloaderModel* model = DownloaderModel::instance()) {
+    if (whole) {
+      events::sendHomePageInstallNow(model->analytics());
+    } else {
+      events::sendBrowserDownloadNow(model->analytics());
+    }
+  }
   close(IDOK);
   PostQuitMessage(0);
 }

@@ -12,7 +12,9 @@
 class VelDownloaderErrorBox : public toolkit::WindowImplBase {
  public:
   // Created over owner, centred and shown; null when the window could not be made.
-  static VelDownloaderErrorBox* show(HWND owner, std::function<void()> closeAction);
+  // downloadPercent picks the browser button's address: below 100 the download address,
+  // at 100 (the file came whole but was refused) the home page.
+  static VelDownloaderErrorBox* show(HWND owner, std::function<void()> closeAction, int downloadPercent = 0);
 
  protected:
   const wchar_t* getWindowClassName() const override { return L"downloadErrorBox"; }
@@ -23,12 +25,13 @@ class VelDownloaderErrorBox : public toolkit::WindowImplBase {
   toolkit::CControlUI* defaultButton() override { return findControl(L"btnLeft"); }
 
  private:
-  explicit VelDownloaderErrorBox(std::function<void()> closeAction);
+  VelDownloaderErrorBox(std::function<void()> closeAction, int downloadPercent);
   void onRetry(toolkit::TNotifyUI& msg);
   void onBrowser(toolkit::TNotifyUI& msg);
   void onContact(toolkit::TNotifyUI& msg);
 
   std::function<void()> closeAction_;
+  int downloadPercent_;
 };
 
 // The player setup failed: leave, or contact customer service.

@@ -69,10 +69,14 @@ PathChange plan(const std::wstring& chosen, bool checkSsd, bool stopWhenSame, co
     return change;
   }
   if (helper::freeSpaceOnSupportedFs(typed, disks) < kAdviceFreeMiB) {
-    change.advice = PathAdvice::Space;
-    change.proposedPath = recommended.empty() ? previous : recommended;
-    change.proposedDrive = change.proposedPath.substr(0, 1);
-    return change;
+    // Only a drive that has the room is worth proposing; without one there is no advice.
+    const std::wstring proposal = recommended.empty() ? previous : recommended;
+    if (helper::freeSpaceOnSupportedFs(proposal, disks) >= kAdviceFreeMiB) {
+      change.advice = PathAdvice::Space;
+      change.proposedPath = proposal;
+      change.proposedDrive = proposal.substr(0, 1);
+      return change;
+    }
   }
   change.chosenDrive.clear();
   return change;

@@ -371,7 +371,8 @@ void CMainFrame::onModelDownloadProgress(int percent, int downloaded, int total)
     return;
   }
   if (downloaded == 0 || total == 0) return;
-  setText(L"downloadProgressLabel", ui::progressAmountsText(static_cast<uint32_t>(downloaded), static_cast<uint32_t>(total)));
+  setText(L"downloadProgressLabel",
+          ui::progressAmountsText(static_cast<uint32_t>(downloaded), total < 0 ? -1 : static_cast<uint32_t>(total)));
   onModelDownloadPercentShown(percent);
 }
 
@@ -479,7 +480,9 @@ void CMainFrame::onModelDownloadFailed(int64_t partialSize) {
     showDownloadErrorBox();
     return;
   }
-  msg::ButtonSpec yes{text("Yes"), [] {
+  std::weak_ptr<bool> alive = alive_;
+  msg::ButtonSpec yes{text("Yes"), [this, alive] {
+                        if (!alive.expired()) showWindow(false, false);
                         openBrowserDownload();
                         PostQuitMessage(0);
                       },
@@ -496,9 +499,12 @@ void CMainFrame::openBrowserDownload() {
 void CMainFrame::showDownloadErrorBox() {
   if (downloadErrorBox_) return;
   std::weak_ptr<bool> alive = alive_;
-  downloadErrorBox_ = VelDownloaderErrorBox::show(hwnd(), [this, alive] {
-    if (!alive.expired()) downloadErrorBox_ = nullptr;
-  });
+  downloadErrorBox_ = VelDownloaderErrorBox::show(
+      hwnd(),
+      [this, alive] {
+        if (!alive.expired()) downloadErrorBox_ = nullptr;
+      },
+      downloadPercent_);
 }
 
 void CMainFrame::showInstallErrorBox() {
@@ -527,13 +533,19 @@ void CMainFrame::onClose(toolkit::TNotifyUI&) {
     DownloaderBox::show(hwnd(), downloadPercent_);
     return;
   }
-  const int seconds = static_cast<int>((now() - installStartTick_) / 1000);
-  const int percent = downloadPercent_;
   std::weak_ptr<bool> alive = alive_;
-  auto leave = [this, alive, percent, seconds](bool browser) {
+  auto leave = [this, alive](bool browser) {
+    if (alive.expired()) {
+      PostQuitMessage(0);
+      return;
+    }
+    // The download runs on while the box is open: what it says is read when the user answers.
+    const int seconds = static_cast<int>((now() - installStartTick_) / 1000);
+    const std::wstring cancel = events::cancelText(downloadPercent_, seconds);
+    // Out of sight first: telemetry may take seconds and never holds what the user sees.
+    showWindow(false, false);
     if (browser) openBrowserDownload();
-    events::reportCancelDuringDownload(events::cancelText(percent, seconds));
-    if (!alive.expired()) showWindow(false, false);
+    events::reportCancelDuringDownload(cancel);
     PostQuitMessage(0);
   };
   msg::showTwoButtonBox(hwnd(), text("MSGBox_noice"), text("download_slowtip"),
@@ -581,8 +593,9 @@ void CMainFrame::onWindowDestroyed() {
   if (gameJob_) gameJob_->stop(kGameStopMilliseconds);
   tipsTimer_.stop();
   installBarTimer_.stop();
-  DownloaderModel::instance()->teardown();
-  DownloaderModel::destroyInstance();
+  // The model outlives the window (the application tears it down after the reporter has
+  // stopped); from now on it has no window to tell.
+  if (DownloaderModel* model = DownloaderModel::instance()) model->setCallbacks(ModelCallbacks());
   if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->cancel(ownerKey_);
 }
 

@@ -36,6 +36,8 @@ std::wstring progressAmountsText(int64_t downloaded, int64_t total) {
   } else {
     amount = twoDecimals(done / kMiB) + L"M";
   }
+  // Without a known total, only what has arrived: an invented total would be a false promise.
+  if (total < 0) return amount;
   return amount + L"/" + twoDecimals(static_cast<float>(total) / kMiB) + L"M";
 }
 

@@ -8,7 +8,8 @@
 namespace ui {
 
 // "512.00B/10.00M", "1.50KB/10.00M", "3.25M/10.00M": the downloaded amount in bytes, KiB or
-// MiB and the total in MiB, two decimals each.
+// MiB and the total in MiB, two decimals each; a negative total (none announced) shows the
+// amount alone.
 std::wstring progressAmountsText(int64_t downloaded, int64_t total);
 
 // The phase label while downloading: `downloadingText` + "(" + percent + "%)", closed for

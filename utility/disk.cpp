@@ -73,6 +73,12 @@ class RealDiskSystem : public DiskSystem {
     }
     return (info.MediaRemovable || info.DeviceHotplug) ? DeviceAnswer::Yes : DeviceAnswer::No;
   }
+  std::wstring systemDriveRoot() const override {
+    wchar_t folder[MAX_PATH] = {};
+    UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length < 3 || length >= MAX_PATH || folder[1] != L':') return L"C:\\";
+    return std::wstring(folder, 2) + L"\\";
+  }
 };
 
 }  // namespace
@@ -130,6 +136,10 @@ std::wstring bestInstallDrive(bool* isSsd, const DiskSystem& disks) {
       result = root;
       if (isSsd) *isSsd = ssd;
     }
+  }
+  if (result.empty()) {
+    result = disks.systemDriveRoot();
+    if (isSsd) *isSsd = isSolidStateDrive(result.substr(0, 2), disks);
   }
   return result;
 }

@@ -24,6 +24,8 @@ class DiskSystem {
   // Of the device "\\.\" + drive name ("C:"): TRIM enabled; hot-plug or removable media.
   virtual DeviceAnswer trimEnabled(const std::wstring& driveName) const = 0;
   virtual DeviceAnswer hotplug(const std::wstring& driveName) const = 0;
+  // The root of the drive Windows runs from, such as "C:\".
+  virtual std::wstring systemDriveRoot() const = 0;
 };
 
 // The real machine.
@@ -35,7 +37,8 @@ bool isHotplugDrive(const std::wstring& driveName, const DiskSystem& disks = sys
 // Free MiB, times 1000 for an SSD with more than 17408 MiB free; 0 for a file system other
 // than NTFS and FAT32. The SSD flag is written only when the drive is scored on its space.
 double driveScore(const std::wstring& root, bool* isSsd, const DiskSystem& disks = systemDisks());
-// The fixed drive with the highest score (the first of equals), or empty.
+// The fixed drive with the highest score (the first of equals); the system drive when no
+// drive counts (SATA ports with hot-plug enabled report every disk as hot-plug).
 std::wstring bestInstallDrive(bool* isSsd, const DiskSystem& disks = systemDisks());
 double freeSpaceMB(const std::wstring& path, const DiskSystem& disks = systemDisks());
 double freeSpaceOnSupportedFs(const std::wstring& path, const DiskSystem& disks = systemDisks());

@@ -63,7 +63,7 @@ bool CHttpDownload2FileSink::onHttpRecvHeader(int64_t contentLength, int status)
   }
   if (startOffset_ > 0 && status == 206 && rangeStart == startOffset_) {
     received_ = startOffset_;
-    total_ = startOffset_ + total_;
+    if (total_ != kUnknownTotal) total_ = startOffset_ + total_;
     file_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file_ == INVALID_HANDLE_VALUE) {

@@ -71,7 +71,8 @@ class CHttpDownload2MemSink : public CHttpClient::IHttpClientSink {
 
 class CHttpDownload2FileSink : public CHttpClient::IHttpClientSink {
  public:
-  static constexpr int64_t kUnknownTotal = 10 * 1024 * 1024;
+  // The total passed on for an answer that announces no length.
+  static constexpr int64_t kUnknownTotal = -1;
 
   // client is the one performing the request: its answer's Content-Range is read from it.
   CHttpDownload2FileSink(const CHttpClient& client, const std::wstring& path, const std::atomic<bool>& cancelled,

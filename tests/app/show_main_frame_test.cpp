@@ -66,16 +66,16 @@ TEST_F(ShowMainFrameTest, A32BitSystemSwitchesThe9PlayerTo40OnceAndRefreshesTheW
   ASSERT_NE(nullptr, frame_);
   EXPECT_TRUE(!log.find(L"32 system!!!").empty());
   EXPECT_EQ(PlayerVariant::V40, ConfigImp::instance().variant());
-  const std::wstring path = DownloaderModel::instance()->installPath();
+  const std::wstring path = DownloaderModel::create()->installPath();
   EXPECT_NE(std::wstring::npos, path.find(ConfigImp::instance().variantFolderName())) << path;
   EXPECT_EQ(path, textOf(L"pathedit"));
   EXPECT_TRUE(visible(L"logoControl"));
   EXPECT_FALSE(visible(L"logoControl9"));
 
-  DownloaderModel::instance()->setInstallPath(dir_ + L"chosen\\");
+  DownloaderModel::create()->setInstallPath(dir_ + L"chosen\\");
   application.onHandleWindowIPC(installer_endpoint::kShowWindow, 0, 0);
   EXPECT_EQ(CMainFrame::current(), frame_) << "one window";
-  EXPECT_EQ(dir_ + L"chosen\\", DownloaderModel::instance()->installPath()) << "no second switch";
+  EXPECT_EQ(dir_ + L"chosen\\", DownloaderModel::create()->installPath()) << "no second switch";
 }
 
 TEST_F(ShowMainFrameTest, BeforeVistaTheWindowHasAFrameAndTheBoxClosesIt) {

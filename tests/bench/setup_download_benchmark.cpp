@@ -36,7 +36,7 @@ double bareSeconds(const std::wstring& url, const std::wstring& path) {
 double chainSeconds(const std::wstring& url, const std::wstring& folder, int* progressTasks) {
   ConfigImp::instance().resetForTest();
   DownloaderModel::destroyInstance();
-  DownloaderModel* model = DownloaderModel::instance();
+  DownloaderModel* model = DownloaderModel::create();
   model->initFrom(L"C:\\VelPlayer9_ens_12345_x.exe", nullptr);
   model->setInstallPath(folder);
   std::string document = "{\"mnq9\":{\"url\":\"" + std::string(url.begin(), url.end()) + "\"}}";

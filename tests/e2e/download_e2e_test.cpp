@@ -111,9 +111,9 @@ TEST_F(DownloadFlow, BothWinInetRoutesFailCurlServesTheMainAddress) {
   EXPECT_EQ(kMainPackage, requests[2].path);
   EXPECT_TRUE(fromWinInet(requests[0]) && fromWinInet(requests[1])) << describe(requests);
   EXPECT_FALSE(fromWinInet(requests[2])) << describe(requests);
-  // curl on the main address: the "aws" source; the transfer tag never changes from "ie".
+  // curl on the main address: the "aws" source, and the tag of the stack that did the work.
   EXPECT_EQ("aws", collectedProperty("download_success", "ext_field"));
-  EXPECT_EQ("aws_ie", collectedProperty("download_duration", "ext_field"));
+  EXPECT_EQ("aws_curl", collectedProperty("download_duration", "ext_field"));
   // The whole setup arrived: the file the setup ran from is the one served.
   const std::string served = paddedSetupBytes();
   const std::string setup = readFile(installFolder_ + L"VelPlayer.exe");

@@ -89,6 +89,31 @@ TEST_F(GamesFlow, AGameFromTheCommandLineIsDownloadedAndInstalledByTheConsole) {
   EXPECT_TRUE(inOrder(collectedEventKeys(), normalRunEvents()));
 }
 
+// A setup that reports failure ends in the install error box, also when there are games to
+// bring in: no game is fetched, and neither the console nor the player starts.
+TEST_F(GamesFlow, AFailingSetupShowsTheInstallErrorAndBringsInNoGame) {
+  ASSERT_TRUE(standinServeGenerated("/games/star.apk", 300000));
+  ASSERT_TRUE(configureStandinSetup(dir_ + L"standin_setup.ini", setupRecord_, L"fail", {L"code=7"}));
+  const std::wstring commandLine = L"\"name=Star Game|package=com.vel.stargame|apkurl=" +
+                                   utility::fromUtf8(standinOrigin()) + L"/games/star.apk\"";
+  ChildProcess* installer = start(campaignCopy(), commandLine);
+  ASSERT_NE(nullptr, installer);
+  const POINT install = at::kInstall;
+  std::string why;
+  ASSERT_TRUE(runFlowStep(flowStep("window", nullptr, "window", 60), *installer, setupRecord_, &why)) << why;
+  ASSERT_TRUE(runFlowStep(flowStep("install", &install, "setup", 120), *installer, setupRecord_, &why)) << why;
+  HWND box = waitForWindowOfClass(installer->processId(), L"VelInstallErrorBox", 60000);
+  ASSERT_NE(nullptr, box);
+  // Long enough for the setup run to have ended and reported.
+  pumpFor(4000);
+  EXPECT_TRUE(IsWindowVisible(box));
+  EXPECT_EQ(-1, installer->waitForExit(0)) << "the installer ended by itself";
+  EXPECT_TRUE(readLines(calls_.console).empty()) << joined(readLines(calls_.console));
+  EXPECT_TRUE(readLines(calls_.player).empty()) << joined(readLines(calls_.player));
+  EXPECT_FALSE(requested("/games/star.apk"));
+  EXPECT_EQ("errorcode_7", collectedProperty("install_fail", "failure_reason"));
+}
+
 TEST_F(GamesFlow, CampaignGamesAreDownloadedWithResolutionIconAndExpansionThenThePlayerStartsTheLast) {
   ASSERT_TRUE(standinServeGenerated("/games/first.apk", 200000));
   ASSERT_TRUE(standinServeGenerated("/games/first.ico", 766));

@@ -95,6 +95,24 @@ TEST_F(InstallFlow, ANormalInstallClickedThroughInstallsBrandsAndReports) {
   }
 }
 
+// The campaign's answers may come while the setup runs (a slow campaign document, as the
+// issue's reproduction had it): the branding waits for them, within its bound, and uses them.
+TEST_F(InstallFlow, DocumentsArrivingWhileTheSetupRunsStillBrandTheInstall) {
+  ASSERT_TRUE(armFault("/player_files/openidconfig/" + std::string(kOpenId) + ".data", "fault=hold&delay_ms=9000"));
+  ChildProcess* installer = start(campaignCopy());
+  ASSERT_NE(nullptr, installer);
+  for (const FlowStep& step : readFlowSteps(flowStepsTable())) {
+    std::string why;
+    ASSERT_TRUE(runFlowStep(step, *installer, setupRecord_, &why)) << step.name << ": " << why;
+  }
+  InstallVerdict verdict = judgeInstall(setupRecord_);
+  watchFolder(verdict.installFolder);
+  EXPECT_TRUE(verdict.installed()) << verdict.line();
+  const std::string ini = readFile(verdict.installFolder + L"data\\data.ini");
+  EXPECT_NE(std::string::npos, ini.find("title=Vel Campaign")) << ini;
+  const std::string config = readFile(verdict.installFolder + L"vms\\config\\morvanes.config");
+  EXPECT_NE(std::string::npos, config.find("\"channelOpenId\": \"31\"")) << config;
+}
 
 // Tab, Space and Enter only: Install starts focused, Tab goes on to the licence's check box
 // with a ring that shows where the focus is, Space unticks and ticks it again, Enter presses

@@ -14,7 +14,7 @@ namespace {
 DownloaderModel* freshModel(const std::wstring& name, const wchar_t* commandLine = nullptr) {
   ConfigImp::instance().resetForTest();
   DownloaderModel::destroyInstance();
-  DownloaderModel* model = DownloaderModel::instance();
+  DownloaderModel* model = DownloaderModel::create();
   model->initFrom(L"C:\\downloads\\" + name + L".exe", commandLine);
   return model;
 }
@@ -132,6 +132,17 @@ TEST_F(InstallFolderTest, TheInstalledPlayersFolderWins) {
   // The domestic region has keys of its own.
   writeInstallDir(L"Software\\morvane\\VelPlayer9", L"E:\\Morvane9\\");
   EXPECT_EQ(L"E:\\Morvane9\\", freshModel(L"velplayer9_cn_1_x")->installPath());
+
+  // Without its final backslash the folder gets one, so that the branding lands inside it.
+  writeInstallDir(L"Software\\Tessaro\\VelPlayer9", L"D:\\Games\\playerdata");
+  model = freshModel(L"velplayer9_de_1_x");
+  EXPECT_EQ(L"D:\\Games\\playerdata\\", model->installPath());
+  model->setInstallPath(L"E:\\Chosen");
+  EXPECT_EQ(L"E:\\Chosen\\", model->installPath());
+
+  // The model is the application's one: after it is gone, nothing makes an empty one.
+  DownloaderModel::destroyInstance();
+  EXPECT_EQ(nullptr, DownloaderModel::instance());
 }
 
 TEST_F(InstallFolderTest, TaiwanAndKoreaReadTheirOwnKeysFirstFor9And30) {

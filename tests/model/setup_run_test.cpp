@@ -250,7 +250,7 @@ class SetupRunModelTest : public ::testing::Test {
   DownloaderModel* model(const StandinSetup& setup) {
     ConfigImp::instance().resetForTest();
     DownloaderModel::destroyInstance();
-    DownloaderModel* m = DownloaderModel::instance();
+    DownloaderModel* m = DownloaderModel::create();
     m->initFrom(L"C:\\downloads\\VelPlayer9_ens_12345_x.exe", nullptr);
     m->setInstallPath(setup.dir);
     EXPECT_EQ(setup.exe, m->setupFilePath());
@@ -268,18 +268,36 @@ class SetupRunModelTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(SetupRunModelTest, TheRunReportsTheSetupsEndOnTheWindowThreadWithoutWaiting) {
-  StandinSetup setup(L"result=none\r\ndelay_ms=1000\r\n");
-  DownloaderModel* m = model(setup);
-  DWORD started = GetTickCount();
-  m->startInstallPlayer();
-  EXPECT_LT(GetTickCount() - started, 500u) << "the window thread does not wait for the setup";
-  EXPECT_TRUE(reports.empty());
-  ASSERT_TRUE(pumpUntil([&] { return !reports.empty(); }, 20000));
-  EXPECT_EQ(std::vector<bool>{true}, reports);
-  EXPECT_EQ(GetCurrentThreadId(), reportThreads[0]);
-  EXPECT_NE(0u, m->installStartTick());
-  EXPECT_NE(std::string::npos, setup.recordedLine().find(" -openid=12345 "));
+// The run's outcome is the setup's own report: success only when it said so before it ended.
+TEST_F(SetupRunModelTest, TheRunReportsTheSetupsOutcomeOnTheWindowThreadWithoutWaiting) {
+  struct Row {
+    const char* what;
+    std::vector<bool> setupSays;  // what the setup's window messages report, in order
+    bool expected;
+  };
+  const Row rows[] = {
+      {"success reported", {true}, true},
+      {"nothing reported", {}, false},
+      {"failure reported", {false}, false},
+      {"a failure is not undone by a later success", {false, true}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    reports.clear();
+    reportThreads.clear();
+    StandinSetup setup(L"result=none\r\ndelay_ms=1000\r\n");
+    DownloaderModel* m = model(setup);
+    DWORD started = GetTickCount();
+    m->startInstallPlayer();
+    EXPECT_LT(GetTickCount() - started, 500u) << "the window thread does not wait for the setup";
+    for (bool success : row.setupSays) m->onSetupReported(success);
+    EXPECT_TRUE(reports.empty());
+    ASSERT_TRUE(pumpUntil([&] { return !reports.empty(); }, 20000));
+    EXPECT_EQ(std::vector<bool>{row.expected}, reports);
+    EXPECT_EQ(GetCurrentThreadId(), reportThreads[0]);
+    EXPECT_NE(0u, m->installStartTick());
+    EXPECT_NE(std::string::npos, setup.recordedLine().find(" -openid=12345 "));
+  }
 }
 
 TEST_F(SetupRunModelTest, TeardownStopsTheRunInTimeLeavesTheSetupRunningAndReportsNothing) {

@@ -1,6 +1,7 @@
 // The boxes as real windows under Wine, driven by posted mouse input.
 #include <gtest/gtest.h>
 
+#include "identity/config_imp.h"
 #include "tests/ui/box_fixture.h"
 #include "toolkit/container.h"
 #include "ui/customer_link.h"
@@ -282,7 +283,16 @@ TEST_F(BoxTest, TheDownloadErrorBoxOpensTheBrowserAddressAndTheCustomerLink) {
   EXPECT_TRUE(boxes::pumpSeesQuit(600));
   EXPECT_FALSE(IsWindow(window));
   ASSERT_EQ(2u, opened.size());
-  EXPECT_EQ(0u, opened[1].find(L"http")) << opened[1];
+  EXPECT_EQ(ConfigImp::instance().browserDownloadUrl(), opened[1]);
+
+  // A download that came whole but was refused: the browser goes to the home page.
+  box = VelDownloaderErrorBox::show(owner_, nullptr, 100);
+  ASSERT_NE(nullptr, box);
+  window = box->hwnd();
+  gallery::click(window, gallery::centreOf(box->findControl(L"btnRight")));
+  EXPECT_TRUE(boxes::pumpSeesQuit(600));
+  ASSERT_EQ(3u, opened.size());
+  EXPECT_EQ(ConfigImp::instance().homePage(), opened[2]);
   msg::setAddressOpener(nullptr);
 }
 

@@ -44,6 +44,7 @@ class Disks : public helper::DiskSystem {
     return d->ssd ? helper::DeviceAnswer::Yes : helper::DeviceAnswer::No;
   }
   helper::DeviceAnswer hotplug(const std::wstring&) const override { return helper::DeviceAnswer::No; }
+  std::wstring systemDriveRoot() const override { return L"C:\\"; }
 
  private:
   const Drive* find(const std::wstring& rootOrName) const {

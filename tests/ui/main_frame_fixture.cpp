@@ -115,7 +115,7 @@ void MainFrameTest::TearDown() {
 void MainFrameTest::prepareModel(const std::wstring& installerName, const std::wstring& locale) {
   locale_ = locale;
   boxes::setUpSkin(locale);
-  DownloaderModel* model = DownloaderModel::instance();
+  DownloaderModel* model = DownloaderModel::create();
   model->initFrom(L"C:\\downloads\\" + installerName, nullptr);
   model->setLanguage(locale);
   model->setInstallPath(dir_ + L"player\\");

@@ -25,7 +25,7 @@ TEST_P(MainFrameScreensTest, EveryPage) {
   shoot(L"progress");
   GameRecord game;
   game.displayName = L"Sky Racer";
-  DownloaderModel::instance()->games() = {game, game};
+  DownloaderModel::create()->games() = {game, game};
   frame_->startGamePage(game);
   frame_->onGameCounted();
   frame_->onGameDownloadProgress(12 * 1048576 + 7, 345 * 1048576);

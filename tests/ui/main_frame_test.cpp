@@ -4,6 +4,7 @@
 
 #include "identity/config_imp.h"
 #include "model/downloader_model.h"
+#include "model/installer_endpoint.h"
 #include "telemetry/vel_reporter.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
@@ -15,6 +16,7 @@
 #include "ui/downloader_box.h"
 #include "ui/message_box.h"
 #include "utility/disk.h"
+#include "utility/window_ipc.h"
 
 using namespace testing_support;
 using mainframe::MainFrameTest;
@@ -56,8 +58,31 @@ bool collectedHolds(const std::string& text, DWORD milliseconds) {
       milliseconds);
 }
 
+// The installer's window endpoint as the application serves it, for the setup's reports. One
+// for the whole test program: its window lives as long as the thread.
+class SetupReportEndpoint : public utility::IWindowIPCHandle {
+ public:
+  static void ensure() {
+    static SetupReportEndpoint endpoint;
+    if (!endpoint.ipc_.window()) endpoint.ipc_.create(installer_endpoint::kIdentifier, &endpoint);
+  }
+  int onHandleWindowIPC(unsigned message, WPARAM, LPARAM) override {
+    DownloaderModel* model = DownloaderModel::instance();
+    if (model && message == installer_endpoint::kInstallSucceeded) model->onSetupReported(true);
+    if (model && message == installer_endpoint::kInstallFailed) model->onSetupReported(false);
+    return 0;
+  }
+
+ private:
+  utility::WindowIPC ipc_;
+};
+
 class MainFrameFlowTest : public MainFrameTest {
  protected:
+  void SetUp() override {
+    MainFrameTest::SetUp();
+    SetupReportEndpoint::ensure();
+  }
   // The setup stand-in's control file in the install folder, and the file into which the
   // player stand-in records its command line.
   void prepareSetup(const std::string& settings) {
@@ -76,10 +101,10 @@ class MainFrameFlowTest : public MainFrameTest {
 }  // namespace
 
 TEST_F(MainFrameFlowTest, AcceptInstallWatchFinishAndStartThePlayer) {
-  prepareSetup("result=none\r\n");
+  prepareSetup("result=success\r\n");
   CMainFrame* frame = open();
   ASSERT_NE(nullptr, frame);
-  DownloaderModel::instance()->startAddressWorker();
+  DownloaderModel::create()->startAddressWorker();
   EXPECT_EQ(CMainFrame::kSetupPage, frame->currentPage());
   EXPECT_TRUE(static_cast<toolkit::COptionUI*>(control(L"acceptprotocolopt")->getInterface(L"Option"))->isSelected())
       << "the licence is accepted in the layout";
@@ -112,10 +137,10 @@ TEST_F(MainFrameFlowTest, AcceptInstallWatchFinishAndStartThePlayer) {
 }
 
 TEST_F(MainFrameFlowTest, AnInstallerWithAPackageSkipsTheFinishPageAndStartsThePlayerWithIt) {
-  prepareSetup("result=none\r\n");
+  prepareSetup("result=success\r\n");
   CMainFrame* frame = open(L"VelPlayer9_ens_com.example.game_12345_x.exe");
   ASSERT_NE(nullptr, frame);
-  DownloaderModel::instance()->startAddressWorker();
+  DownloaderModel::create()->startAddressWorker();
   click(L"installnowbtn");
   EXPECT_TRUE(mainframe::pumpUntilQuit(90000));
   EXPECT_NE(CMainFrame::kFinishPage, frame->currentPage());
@@ -258,7 +283,7 @@ TEST_F(MainFrameTest, InstallPathChoicesAndTheirAdvice) {
   ASSERT_NE(nullptr, open());
   frame_->setDiskSystem(&disks);
   frame_->showPathUI(true);
-  DownloaderModel* model = DownloaderModel::instance();
+  DownloaderModel* model = DownloaderModel::create();
   struct Case {
     const wchar_t* chosen;
     const wchar_t* stored;
@@ -356,7 +381,7 @@ TEST_F(MainFrameGamesTest, TheFirstGameWithAnIdIsHandedToThePlayerAndTheRunEnds)
   GameRecord second;
   second.packageName = L"com.example.second";
   second.downloadUrl = L"http://127.0.0.1:1/never.apk";
-  DownloaderModel::instance()->games() = {first, second};
+  DownloaderModel::create()->games() = {first, second};
   frame_->onModelInstallResult(true);
   EXPECT_TRUE(mainframe::pumpUntilQuit(3000));
   ASSERT_TRUE(pumpUntil([&] { return !calls(L"ovplayer.exe").empty(); }, 15000));
@@ -374,7 +399,7 @@ TEST_F(MainFrameGamesTest, AGameToDownloadShowsTheGamePageInstallsItAndStartsThe
   game.packageName = L"com.example.b";
   game.displayName = L"Game B";
   game.downloadUrl = L"http://127.0.0.1:" + std::to_wstring(standinPort()) + L"/games/b.apk";
-  DownloaderModel::instance()->games() = {game};
+  DownloaderModel::create()->games() = {game};
   frame_->setGameConsoleWait(10000);
   frame_->onModelInstallResult(true);
   EXPECT_EQ(CMainFrame::kGamePage, frame_->currentPage());

@@ -28,6 +28,7 @@ TEST(ProgressAmountsText, ShowsBytesKilobytesOrMegabytesOfTheTotal) {
       {10 * kMiB, 10 * kMiB, L"10.00M/10.00M"},
       {700, 123456789, L"700.00B/117.74M"},
       {2000000000, 2100000000, L"1907.35M/2002.72M"},
+      {36 * kMiB + kMiB / 4, -1, L"36.25M"},  // no length announced: no invented total
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.expected, ui::progressAmountsText(row.downloaded, row.total)) << row.downloaded << " of " << row.total;

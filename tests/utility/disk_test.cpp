@@ -66,6 +66,7 @@ class FakeDisks : public helper::DiskSystem {
     const FakeDrive* d = find(name);
     return d ? d->hotplug : DeviceAnswer::CannotOpen;
   }
+  std::wstring systemDriveRoot() const override { return L"C:\\"; }
 };
 
 FakeDrive drive(uint64_t freeMiB, DeviceAnswer trim = DeviceAnswer::No, const wchar_t* fs = L"NTFS") {
@@ -121,10 +122,12 @@ TEST(DriveRanking, OnlyFixedNonHotplugDrivesCount) {
   EXPECT_EQ(L"F:\\", helper::bestInstallDrive(&ssd, disks));
   EXPECT_FALSE(ssd) << "a device that cannot be opened is no SSD";
 
+  // No drive counts (every disk on a hot-plug SATA port, or none fixed): the system drive.
+  disks.drives = {{L"C:\\", usb}, {L"D:\\", network}};
+  EXPECT_EQ(L"C:\\", helper::bestInstallDrive(&ssd, disks));
+  EXPECT_FALSE(ssd);
   disks.drives.clear();
-  ssd = true;
-  EXPECT_EQ(L"", helper::bestInstallDrive(&ssd, disks));
-  EXPECT_TRUE(ssd) << "untouched without drives";
+  EXPECT_EQ(L"C:\\", helper::bestInstallDrive(&ssd, disks));
 }
 
 TEST(InstallPath, CanonicalFormAndValidity) {
