@@ -111,7 +111,11 @@ TEST_F(GamesFlow, AFailingSetupShowsTheInstallErrorAndBringsInNoGame) {
   EXPECT_TRUE(readLines(calls_.console).empty()) << joined(readLines(calls_.console));
   EXPECT_TRUE(readLines(calls_.player).empty()) << joined(readLines(calls_.player));
   EXPECT_FALSE(requested("/games/star.apk"));
+  // The box's left button ends the installer, which sends what it reported.
+  ASSERT_TRUE(clickAt(box, at::kErrorBoxLeft));
+  ASSERT_NE(-1, installer->waitForExit(20000)) << "the installer did not end";
   EXPECT_EQ("errorcode_7", collectedProperty("install_fail", "failure_reason"));
+  EXPECT_TRUE(readLines(calls_.player).empty()) << joined(readLines(calls_.player));
 }
 
 TEST_F(GamesFlow, CampaignGamesAreDownloadedWithResolutionIconAndExpansionThenThePlayerStartsTheLast) {
