@@ -306,6 +306,25 @@ TEST_F(WorkflowTest, AFailedDownloadReportsThePartialSizeAndTheCodes) {
   EXPECT_NE(std::string::npos, events.find("\"failure_reason\": \"9999_0\"", events.find("\"download_fail\"")));
 }
 
+// A retry while the first download's worker is stuck past its stop limit: the new worker
+// waits for it instead of writing the same file beside it, then downloads the whole setup.
+TEST_F(WorkflowTest, ARetryNeverWritesTheSetupBesideAnAbandonedWriter) {
+  ASSERT_TRUE(arm("/gen/12582912", "fault=hold&delay_ms=4000", 1));
+  DownloaderModel* m = model(L"12345");
+  m->applyPlayerAddressText(withOrigin(kAddressDocument));
+  bool succeeded = false;
+  ModelCallbacks callbacks;
+  callbacks.downloadSucceeded = [&] { succeeded = true; };
+  m->setCallbacks(callbacks);
+  LogCapture log;
+  m->startDownloadPlayer(false);
+  ASSERT_TRUE(pumpUntil([] { return !documentRequests().empty(); }, 10000));
+  m->startDownloadPlayer(true);
+  ASSERT_TRUE(pumpUntil([&] { return succeeded; }, 60000));
+  EXPECT_FALSE(log.find(L"download waits for the previous writer").empty()) << "the first writer was not running";
+  EXPECT_EQ(generatedBytes(0, kSetupBytes), readFile(m->setupFilePath()));
+}
+
 TEST_F(WorkflowTest, TeardownWhileEveryRequestHangsEndsInTimeAndWithdrawsTheModelsTasks) {
   // Held past the stop limit, answered after it: the abandoned worker then finishes.
   ASSERT_TRUE(arm(kAddressPath, "fault=hold&delay_ms=4000", 4));
