@@ -105,8 +105,8 @@ std::string oneLine(std::string value) {
 }
 
 // Sets key in [section] as the profile functions do: the section's line of that key (names
-// without case, the line's spelling kept) takes the new value, else the key follows the section's last line; a missing
-// section is appended with the key.
+// without case, the line's spelling kept) takes the new value, else the key follows the
+// section's last line; a missing section is appended with the key.
 void setIniValue(std::string& text, const char* section, const char* key, const std::string& value) {
   const std::string entry = std::string(key) + "=" + value;
   size_t insertAt = std::string::npos;
