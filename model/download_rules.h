@@ -15,10 +15,11 @@ constexpr uint32_t kProgressIntervalMilliseconds = 1000;
 inline bool isSetupSize(int64_t size) { return size > kSmallestSetupBytes; }
 
 // The partial size a failed download reports: the temporary file's size, else the setup
-// file's; below 10 MiB nothing worth resuming, 0.
+// file's. A size the setup test would turn away is nothing worth resuming, 0: a finished
+// answer of that size cannot grow by a resume (it is answered 416 and starts over).
 inline int64_t partialSizeToReport(int64_t temporarySize, int64_t setupSize) {
   int64_t size = temporarySize > 0 ? temporarySize : setupSize;
-  return size < kSmallestSetupBytes ? 0 : size;
+  return isSetupSize(size) ? size : 0;
 }
 
 // The total to show for an answer without a size (-1): 300000000, or received + 1024 once

@@ -126,7 +126,7 @@ bool SetupDownload::curlRoute(const SetupRoute& route, const std::wstring& path,
   ConfigImp::instance().setWininetDownloader(false);
   ConfigImp::instance().setResourceCdn(route.spare);
   PercentProgress percent = percentProgress_;
-  bool fetched = curl_.downloadFile(utility::toAnsi(path), utility::toAnsi(route.url), [percent](int value) {
+  bool fetched = curl_.downloadFile(path, utility::toAnsi(route.url), [percent](int value) {
     if (percent) percent(value);
   });
   if (!fetched) return false;

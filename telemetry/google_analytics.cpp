@@ -45,9 +45,10 @@ GoogleAnalytics::~GoogleAnalytics() {
   state_->stop = true;
   state_->wake.notify_all();
   if (!worker_.joinable()) return;
-  // An idle worker ends at once; a post in progress gets some time to finish, then is
-  // aborted. A worker that is still not done is left to end with its own reference to the
-  // state, so nothing it touches goes away under it.
+  // An idle worker ends at once; one with posts to make gets some time to send what is
+  // queued, then its post in progress is aborted and the rest dropped. A worker that is
+  // still not done is left to end with its own reference to the state, so nothing it
+  // touches goes away under it.
   auto workerEnded = [this] { return state_->workerEnded; };
   bool ended = state_->ended.wait_for(
       lock, std::chrono::milliseconds(kDestroyWaitMilliseconds - kAbortMilliseconds), workerEnded);
@@ -146,7 +147,8 @@ void GoogleAnalytics::_threadSend(std::shared_ptr<SharedState> state) {
   std::unique_lock<std::mutex> lock(state->lock);
   for (;;) {
     state->wake.wait(lock, [&state] { return state->stop || !state->queue.empty(); });
-    if (state->stop) break;
+    // Once stopped, what is still queued goes out until the destruction aborts the posts.
+    if (state->queue.empty() || state->abortTransfers.load()) break;
     SendTask task = std::move(state->queue.front());
     state->queue.pop_front();
     std::string body = payload(state->clientId, task.name, task.label);
@@ -161,9 +163,19 @@ void GoogleAnalytics::_threadSend(std::shared_ptr<SharedState> state) {
   state->ended.notify_all();
 }
 
+std::string GoogleAnalytics::measurementName(const std::wstring& name) {
+  std::string text;
+  text.reserve(name.size());
+  for (wchar_t c : name) {
+    bool allowed = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'_';
+    text += allowed ? static_cast<char>(c) : '_';
+  }
+  return text;
+}
+
 std::string GoogleAnalytics::payload(const std::string& clientId, const std::wstring& name, const std::wstring& label) {
   std::string id = ansiAsUtf8(clientId);
-  std::string nameText = ansiAsUtf8(utility::toAnsi(name));
+  std::string nameText = measurementName(name);
   std::string labelText = ansiAsUtf8(utility::toAnsi(label));
   rapidjson::StringBuffer buffer;
   // Non-ASCII leaves as \u escapes: the curl client reads its body in the ANSI code page.

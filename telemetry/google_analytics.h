@@ -19,8 +19,9 @@ namespace vbox {
 class GoogleAnalytics {
  public:
   static constexpr size_t kQueueLimit = 100;
-  // How long destruction waits for a worker that is still posting before leaving it to
-  // finish on its own; for the last kAbortMilliseconds of it the post is being aborted.
+  // How long destruction waits for a worker that is still posting (it sends what is queued
+  // meanwhile) before leaving it to finish on its own; for the last kAbortMilliseconds of it
+  // the post is being aborted and nothing more is sent.
   static constexpr unsigned kDestroyWaitMilliseconds = 2000;
   static constexpr unsigned kAbortMilliseconds = 1000;
 
@@ -54,6 +55,10 @@ class GoogleAnalytics {
 
   size_t pendingCount();
 
+  // The name an event goes under to the measurement service, whose event names hold only
+  // letters, digits and underscores: every other character becomes "_" ("installByHomePage3.0"
+  // is sent as "installByHomePage3_0"). The catalogue keeps its own names.
+  static std::string measurementName(const std::wstring& name);
   // The parts of one send, exposed for the tests.
   static std::string payload(const std::string& clientId, const std::wstring& name, const std::wstring& label);
   static std::string collectUrl(const std::wstring& origin, const std::wstring& measurementId,

@@ -108,53 +108,59 @@ void VelReporter::_threadReport(const std::shared_ptr<State>& state) {
 }
 
 bool VelReporter::_pass(State& state) {
-  size_t count = 0;
-  std::string body = _takeBody(state, count);
-  if (body.size() <= 5) return false;
-  _send(state, body, count);
-  return true;
-}
-
-std::string VelReporter::_takeBody(State& state, size_t& count) {
-  rapidjson::Document document(rapidjson::kArrayType);
-  rapidjson::Document::AllocatorType& allocator = document.GetAllocator();
-  {
-    std::lock_guard<std::recursive_mutex> lock(state.queueLock);
-    count = state.queue.size();
-    for (const ReportEvent& event : state.queue) {
-      rapidjson::Value item(rapidjson::kObjectType);
-      item.AddMember("appId", 1, allocator);
-      item.AddMember("eventId", rapidjson::Value(telemetry::guidText().c_str(), allocator), allocator);
-      item.AddMember("eventKey", jsonText(event.key, allocator), allocator);
-      item.AddMember("timestamp", rapidjson::Value(static_cast<uint64_t>(event.time)), allocator);
-      rapidjson::Value properties(rapidjson::kObjectType);
-      properties.AddMember("mnq_version", "4.22", allocator);
-      properties.AddMember("mnq_mac", jsonText(state.deviceId, allocator), allocator);
-      properties.AddMember("device_id", jsonText(state.deviceId, allocator), allocator);
-      properties.AddMember("openid", jsonText(state.openid, allocator), allocator);
-      properties.AddMember("language", jsonText(state.language, allocator), allocator);
-      properties.AddMember("downloader_package", 1, allocator);
-      if (event.filler) event.filler(properties, allocator);
-      item.AddMember("properties", properties, allocator);
-      document.PushBack(item, allocator);
-    }
-    state.queue.clear();
-  }
+  rapidjson::Document batch(rapidjson::kArrayType);
+  _takeBatch(state, batch);
   // Non-ASCII characters leave as \u escapes: the text is then the same in the ANSI code
   // page the curl client assumes and in UTF-8, and the service reads the same JSON.
   rapidjson::StringBuffer buffer;
   rapidjson::PrettyWriter<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::ASCII<>> writer(buffer);
   writer.SetIndent(' ', 4);
-  document.Accept(writer);
-  return std::string(buffer.GetString(), buffer.GetSize());
+  batch.Accept(writer);
+  std::string body(buffer.GetString(), buffer.GetSize());
+  if (body.size() <= 5) return false;
+  if (_send(state, body, batch.Size())) return true;
+  // Kept as built, event ids included, so that the service can tell a batch it did receive
+  // after all from a new one.
+  if (batch.Size() > kUndeliveredLimit) {
+    VEL_LOG(L"report dropped %d undelivered events", static_cast<int>(batch.Size() - kUndeliveredLimit));
+    batch.Erase(batch.Begin(), batch.Begin() + (batch.Size() - kUndeliveredLimit));
+  }
+  VEL_LOG(L"report kept %d events for the next pass", static_cast<int>(batch.Size()));
+  state.undelivered.Swap(batch);
+  return true;
 }
 
-void VelReporter::_send(State& state, const std::string& body, size_t count) {
+void VelReporter::_takeBatch(State& state, rapidjson::Document& batch) {
+  batch.Swap(state.undelivered);
+  state.undelivered.SetArray();
+  rapidjson::Document::AllocatorType& allocator = batch.GetAllocator();
+  std::lock_guard<std::recursive_mutex> lock(state.queueLock);
+  for (const ReportEvent& event : state.queue) {
+    rapidjson::Value item(rapidjson::kObjectType);
+    item.AddMember("appId", 1, allocator);
+    item.AddMember("eventId", rapidjson::Value(telemetry::guidText().c_str(), allocator), allocator);
+    item.AddMember("eventKey", jsonText(event.key, allocator), allocator);
+    item.AddMember("timestamp", rapidjson::Value(static_cast<uint64_t>(event.time)), allocator);
+    rapidjson::Value properties(rapidjson::kObjectType);
+    properties.AddMember("mnq_version", "4.22", allocator);
+    properties.AddMember("mnq_mac", jsonText(state.deviceId, allocator), allocator);
+    properties.AddMember("device_id", jsonText(state.deviceId, allocator), allocator);
+    properties.AddMember("openid", jsonText(state.openid, allocator), allocator);
+    properties.AddMember("language", jsonText(state.language, allocator), allocator);
+    properties.AddMember("downloader_package", 1, allocator);
+    if (event.filler) event.filler(properties, allocator);
+    item.AddMember("properties", properties, allocator);
+    batch.PushBack(item, allocator);
+  }
+  state.queue.clear();
+}
+
+bool VelReporter::_send(State& state, const std::string& body, size_t count) {
   int64_t timestamp = static_cast<int64_t>(nowSeconds()) * 1000 + static_cast<int64_t>(GetTickCount() % 1000);
   std::string sign = signature(buildconfig::kReportSalt, timestamp, count);
   if (sign.empty()) {
     VEL_LOG(L"md5 calc error!!");
-    return;
+    return false;
   }
   char stamp[32] = {};
   std::snprintf(stamp, sizeof(stamp), "%lld", static_cast<long long>(timestamp));
@@ -170,4 +176,5 @@ void VelReporter::_send(State& state, const std::string& body, size_t count) {
     posted = VelCurlDownloader::postRequest(body, response, state.url, headers, &state.abortTransfers);
   }
   VEL_LOG(L"report ret:%s", utility::fromUtf8(response).c_str());
+  return posted;
 }

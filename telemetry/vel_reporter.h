@@ -1,6 +1,8 @@
 #pragma once
 // Batches the installer's business events and posts them, signed, to the collection
-// service from one background thread. Producers only queue; delivery is best effort.
+// service from one background thread. Producers only queue; delivery is best effort, but a
+// batch the service did not answer (both posts of a pass failed) goes out again with the
+// next pass, the exit's included: its newest kUndeliveredLimit events are kept.
 #include <windows.h>
 
 #include <atomic>
@@ -24,6 +26,7 @@ class VelReporter {
  public:
   static constexpr DWORD kWaitMilliseconds = 20000;
   static constexpr DWORD kStopLimitMilliseconds = 8000;
+  static constexpr size_t kUndeliveredLimit = 100;
 
   // The process-wide reporter; never destroyed.
   static VelReporter& instance();
@@ -73,14 +76,17 @@ class VelReporter {
     std::wstring language;
     std::atomic<bool> stop{false};
     std::atomic<bool> abortTransfers{false};
+    // The built events of a batch that was not delivered, oldest first; the worker's alone.
+    rapidjson::Document undelivered{rapidjson::kArrayType};
   };
 
   static void _threadReport(const std::shared_ptr<State>& state);
-  // Takes the queue and posts it; false when there was nothing to post.
+  // Posts what was not delivered before and the queue; false when there was nothing to post.
   static bool _pass(State& state);
-  // Builds the body from the queue and empties it; count receives the number of events.
-  static std::string _takeBody(State& state, size_t& count);
-  static void _send(State& state, const std::string& body, size_t count);
+  // Moves the undelivered events into batch, then builds the queue's after them and empties it.
+  static void _takeBatch(State& state, rapidjson::Document& batch);
+  // True when the service answered.
+  static bool _send(State& state, const std::string& body, size_t count);
 
   std::shared_ptr<State> state_;
   WorkerThread thread_;

@@ -409,12 +409,12 @@ bool VelCurlDownloader::postRequest(const std::string& body, std::string& respon
   return true;
 }
 
-bool VelCurlDownloader::downloadFile(const std::string& path, const std::string& url, const Progress& progress) {
+bool VelCurlDownloader::downloadFile(const std::wstring& path, const std::string& url, const Progress& progress) {
   VEL_LOG(L"VelCurlDownloader::downloadfile start");
   TransferScope scope(url);
   if (!scope.admitted()) return false;
   int64_t existing = 0;
-  HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+  HANDLE probe = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     LARGE_INTEGER size = {};
@@ -425,10 +425,10 @@ bool VelCurlDownloader::downloadFile(const std::string& path, const std::string&
   FileTransferRecord record;
   if (existing <= 0) {
     existing = 0;
-    record.file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    record.file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   } else {
-    record.file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    record.file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (record.file != INVALID_HANDLE_VALUE) {
       LARGE_INTEGER zero = {};
@@ -436,7 +436,7 @@ bool VelCurlDownloader::downloadFile(const std::string& path, const std::string&
     }
   }
   if (record.file == INVALID_HANDLE_VALUE) {
-    VEL_LOG(L"open file error  error:%d %s", static_cast<int>(GetLastError()), wide(path.c_str()).c_str());
+    VEL_LOG(L"open file error  error:%d %s", static_cast<int>(GetLastError()), path.c_str());
     return false;
   }
   record.present = existing;

@@ -2,7 +2,8 @@
 // The installer's thin layer over libcurl's easy interface: a GET into memory, a JSON
 // POST, and a file download with resume and percentage progress. Every call is
 // synchronous and uses its own easy handle; libcurl's global set-up and clean-up go through
-// globalInit and globalCleanup. Texts (URLs, paths, bodies) are in the system ANSI code page.
+// globalInit and globalCleanup. URLs and bodies are in the system ANSI code page; file paths
+// are wide, since an install folder may hold characters that code page cannot spell.
 //
 // Any transfer can be aborted from another thread: through the flag its caller passes, or all
 // at once by globalCleanup. Either ends it at its next progress call (at least once a second,
@@ -68,7 +69,7 @@ class VelCurlDownloader {
   // 206 continuing the file at its size; a 200 to the range request starts the file over.
   // Any other answer leaves the file as it was and fails, except a 416 (the file is longer
   // than the remote one or stale), which empties it so that the next call starts at byte 0.
-  bool downloadFile(const std::string& path, const std::string& url, const Progress& progress);
+  bool downloadFile(const std::wstring& path, const std::string& url, const Progress& progress);
   // A flag that aborts this object's file downloads when set (any thread); it must outlive them.
   void setAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
 

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   });
   measure("curl", path, [&] {
     VelCurlDownloader downloader;
-    return downloader.downloadFile(utility::toAnsi(path), url, nullptr);
+    return downloader.downloadFile(path, url, nullptr);
   });
   curl_global_cleanup();
   testing_support::removeTree(dir);

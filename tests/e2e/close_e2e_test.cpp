@@ -140,7 +140,7 @@ TEST_F(CloseFlow, DuringTheDownloadTheSlowDownloadBoxReportsPercentAndSeconds) {
   EXPECT_LE(seconds, static_cast<int>((ended - beforeInstall) / 1000 + 1)) << text;
   for (const AnalyticsEvent& e : analyticsEvents()) {
     EXPECT_NE("userCancel", e.name);
-    EXPECT_NE("DownloadByBrowser3.0", e.name);
+    EXPECT_NE("DownloadByBrowser3_0", e.name);
   }
 }
 

@@ -172,7 +172,7 @@ TEST_F(EveryRouteFails, TheBrowserOfferedYesOpensItAndEnds) {
   ASSERT_TRUE(clickAt(box, buttons[0]));
   ASSERT_NE(-1, installer->waitForExit(20000)) << "the installer did not end after Yes";
   std::vector<AnalyticsEvent> sent = analyticsEvents();
-  auto browser = std::find_if(sent.begin(), sent.end(), [](const AnalyticsEvent& e) { return e.name == "DownloadByBrowser3.0"; });
+  auto browser = std::find_if(sent.begin(), sent.end(), [](const AnalyticsEvent& e) { return e.name == "DownloadByBrowser3_0"; });
   ASSERT_NE(sent.end(), browser);
   EXPECT_EQ("error", browser->label);
   expectFailureReported();
@@ -185,7 +185,7 @@ TEST_F(EveryRouteFails, NoEndsWithoutTheBrowser) {
   ASSERT_TRUE(box && buttons.size() == 2);
   ASSERT_TRUE(clickAt(box, buttons[1]));
   ASSERT_NE(-1, installer->waitForExit(20000)) << "the installer did not end after No";
-  for (const AnalyticsEvent& e : analyticsEvents()) EXPECT_NE("DownloadByBrowser3.0", e.name);
+  for (const AnalyticsEvent& e : analyticsEvents()) EXPECT_NE("DownloadByBrowser3_0", e.name);
   expectFailureReported();
 }
 

@@ -65,9 +65,14 @@ TEST(PlayerBranding, DataIniKeysInOrderOnlyUnderTheirConditions) {
     Branding branding;
     const char* expected;  // the whole file; empty: no file
     bool velNewsRemoved;
+    const wchar_t* folder = L"ini";
+    const char* before = nullptr;  // the file before; null: none
   };
   Branding defaults;
   Branding rootFalse = defaults, rootTrue = defaults, adFalse = defaults, clean = defaults, all = defaults;
+  Branding titled = defaults;
+  titled.ad = false;
+  titled.title = L"\u6e38\u620f";
   rootFalse.root = Branding::Root::kFalse;
   rootTrue.root = Branding::Root::kTrue;
   adFalse.ad = false;
@@ -92,10 +97,23 @@ TEST(PlayerBranding, DataIniKeysInOrderOnlyUnderTheirConditions) {
        "title=Vel \xc3\xa9t\xc3\xa9 \xe6\xb8\xb8\xe6\x88\x8f\r\nheapsize=512\r\nqqlink=http://q/1\r\n"
        "runapp=com.example.game\r\n",
        true},
+      {"every key, in a folder the ANSI code page cannot spell",
+       all,
+       "[setting]\r\nadshow=0\r\ncleanmodel=1\r\nuseroot=0\r\nrunappstore=0\r\n"
+       "title=Vel \xc3\xa9t\xc3\xa9 \xe6\xb8\xb8\xe6\x88\x8f\r\nheapsize=512\r\nqqlink=http://q/1\r\n"
+       "runapp=com.example.game\r\n",
+       true, L"ini\u6e38\u620f\u0416"},
+      {"an existing file keeps its other lines",
+       titled,
+       "[other]\r\ntitle=x\r\n[Setting]\r\nTitle=\xe6\xb8\xb8\xe6\x88\x8f\r\nkeep=1\r\nadshow=0\r\n[more]\r\ny=2\r\n",
+       true, L"ini", "[other]\r\ntitle=x\r\n[Setting]\r\nTitle = old\r\nkeep=1\r\n[more]\r\ny=2\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::wstring dir = makeTempDir(L"ini");
+    std::wstring dir = makeTempDir(c.folder);
+    if (c.before) {
+      ASSERT_TRUE(writeFile(dir + L"data.ini", c.before));
+    }
     setVelNews();
     writeDataIni(dir, c.branding);
     EXPECT_EQ(c.expected, readFile(dir + L"data.ini"));

@@ -117,13 +117,17 @@ TEST_F(SetupDownloadTest, ASmallAnswerIsNoSetupTheMainOneIsDeletedAndTheSpareTri
   EXPECT_EQ(2u, requestsTo(genPath(small)).size());
   EXPECT_TRUE(ConfigImp::instance().resourceCdn());
 
-  // Both curl answers small: the spare's file stays, and nothing is worth resuming.
-  ASSERT_TRUE(resetStandin());
-  ASSERT_TRUE(arm(genPath(small), "fault=status&code=404", 2));
-  result = run(genUrl(small), genUrl(small), false);
-  EXPECT_FALSE(result.success);
-  EXPECT_EQ(0, result.partialSize);
-  EXPECT_EQ(static_cast<size_t>(small), readFile(path_).size());
+  // Both curl answers small: the spare's file stays, and nothing is worth resuming, also
+  // at exactly 10 MiB (a resume of that finished file could never make it count).
+  for (int64_t size : {small, download_rules::kSmallestSetupBytes}) {
+    SCOPED_TRACE(size);
+    ASSERT_TRUE(resetStandin());
+    ASSERT_TRUE(arm(genPath(size), "fault=status&code=404", 2));
+    result = run(genUrl(size), genUrl(size), false);
+    EXPECT_FALSE(result.success);
+    EXPECT_EQ(0, result.partialSize);
+    EXPECT_EQ(static_cast<size_t>(size), readFile(path_).size());
+  }
 }
 
 // A file that fails the check is deleted and its route counts as failed: the next route
@@ -172,7 +176,7 @@ TEST_F(SetupDownloadTest, FailureReportsThePartialSizeAndTheWinInetCodes) {
     int64_t partial;
     int64_t reported;
   };
-  const Case cases[] = {{50LL * 1024 * 1024, 52428800}, {5LL * 1024 * 1024, 0}, {10485760, 10485760}, {10485759, 0}};
+  const Case cases[] = {{50LL * 1024 * 1024, 52428800}, {5LL * 1024 * 1024, 0}, {10485761, 10485761}, {10485760, 0}, {10485759, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.partial);
     ASSERT_TRUE(resetStandin());
@@ -289,6 +293,7 @@ TEST(DownloadRules, SizesTotalsAndPercentages) {
   EXPECT_EQ(52428800, partialSizeToReport(52428800, 0));
   EXPECT_EQ(0, partialSizeToReport(5242880, 0));
   EXPECT_EQ(20000000, partialSizeToReport(0, 20000000));
+  EXPECT_EQ(0, partialSizeToReport(0, 10485760));
   EXPECT_EQ(300000000, displayTotal(1000, -1));
   EXPECT_EQ(1073741824LL + 1024, displayTotal(1073741824LL, -1));
   EXPECT_EQ(300001024, displayTotal(300000000, -1));

@@ -52,6 +52,24 @@ TEST(AnalyticsPayload, CompactJsonInMemberOrder) {
             GoogleAnalytics::collectUrl(L"https://host.example", L"G-ABCDEF1234", L"s3cr-t_"));
 }
 
+// The measurement service drops events whose names hold anything but letters, digits and
+// underscores: the catalogue's names go under names it counts.
+TEST(AnalyticsPayload, EventNamesAreSentUnderNamesTheServiceCounts) {
+  struct Case {
+    const wchar_t* name;
+    const char* sent;
+  } cases[] = {
+      {L"DownloadByBrowser3.0", "DownloadByBrowser3_0"},
+      {L"installByHomePage3.0", "installByHomePage3_0"},
+      {L"download_installPlayerNotExit", "download_installPlayerNotExit"},
+      {L"Download_googleDriver", "Download_googleDriver"},
+      {L"a-b c\u00e9", "a_b_c_"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.sent, GoogleAnalytics::measurementName(c.name)) << c.sent;
+  EXPECT_NE(std::string::npos,
+            GoogleAnalytics::payload("id", L"DownloadByBrowser3.0", L"error").find("\"name\":\"DownloadByBrowser3_0\""));
+}
+
 TEST(AdapterIdentifier, SortedJoinedDigestWithCountPrefix) {
   const AdapterAddress a = address(0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E);
   const AdapterAddress b = address(0xF0, 0x0D, 0xBE, 0xEF, 0x00, 0x01);
@@ -222,19 +240,47 @@ TEST(AnalyticsQueue, NothingIsSentOnceDisabled) {
   EXPECT_TRUE(poster->bodies.empty());
 }
 
-TEST(AnalyticsQueue, DestroyedWhileThePostIsStuck) {
-  auto poster = std::make_shared<HeldPoster>();
-  poster->hold();
-  auto client = std::make_unique<GoogleAnalytics>(poster->poster(), [] { return std::vector<AdapterAddress>(); });
-  client->sendEvent(L"download_run", L"1");
-  ASSERT_TRUE(poster->waitInside());
-  DWORD started = GetTickCount();
-  client.reset();
-  EXPECT_LT(GetTickCount() - started, GoogleAnalytics::kDestroyWaitMilliseconds + 1500);
-  // The worker finishes its post after the client is gone and ends without touching it.
-  poster->release();
-  EXPECT_TRUE(poster->waitForBodies(1));
-  pumpFor(200);
+// At exit the worker sends what is still queued, within the destruction's limit.
+TEST(AnalyticsQueue, DestructionSendsTheQueueWithinItsLimit) {
+  struct Case {
+    const char* what;
+    DWORD releaseAfter;  // 0: the first post stays stuck past the limit
+    size_t bodiesAtDestruction, bodiesInTheEnd;
+  } cases[] = {
+      {"the first post ends in time: the rest of the queue goes out too", 300, 3, 3},
+      // The worker finishes that post after the client is gone and ends without touching it.
+      {"it stays stuck: the client goes in time, and nothing more is sent", 0, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto poster = std::make_shared<HeldPoster>();
+    poster->hold();
+    auto client = std::make_unique<GoogleAnalytics>(poster->poster(), [] { return std::vector<AdapterAddress>(); });
+    for (const wchar_t* name : {L"download_run", L"download_defaultUrl", L"Download_googleDriver"}) {
+      client->sendEvent(name, L"1");
+    }
+    ASSERT_TRUE(poster->waitInside());
+    std::thread releaser;
+    if (c.releaseAfter) {
+      releaser = std::thread([&] {
+        Sleep(c.releaseAfter);
+        poster->release();
+      });
+    }
+    DWORD started = GetTickCount();
+    client.reset();
+    EXPECT_LT(GetTickCount() - started, GoogleAnalytics::kDestroyWaitMilliseconds + 1500);
+    if (releaser.joinable()) releaser.join();
+    {
+      std::lock_guard<std::mutex> guard(poster->lock);
+      EXPECT_EQ(c.bodiesAtDestruction, poster->bodies.size());
+    }
+    poster->release();
+    EXPECT_TRUE(poster->waitForBodies(c.bodiesInTheEnd));
+    pumpFor(200);
+    std::lock_guard<std::mutex> guard(poster->lock);
+    EXPECT_EQ(c.bodiesInTheEnd, poster->bodies.size());
+  }
 }
 
 TEST(AnalyticsExit, AStalledHttpsPostIsAbortedSoCurlCanBeCleanedUpUnderNoTransfer) {

@@ -141,25 +141,61 @@ TEST_F(ReporterTest, WakeUpWithEmptyQueuePostsNothing) {
   EXPECT_TRUE(standinRequests().empty());
 }
 
-TEST_F(ReporterTest, RefusedFirstPostIsRetriedOnceWithTheSameHeaders) {
-  int status = 0;
-  ASSERT_TRUE(standinGet(L"/_control/arm?path=/collection/biz/upload&fault=drop", &status, nullptr));
-  ASSERT_EQ(200, status);
-  LogCapture log;
-  reporter_.addEvent(L"install_success");
-  ASSERT_TRUE(deliverOneBatch());
-  std::vector<RecordedRequest> requests = standinRequests();
-  ASSERT_EQ(2u, requests.size());
-  for (const char* name : {"timestamp", "signature"}) {
-    ASSERT_NE(nullptr, requests[0].header(name)) << name;
-    ASSERT_NE(nullptr, requests[1].header(name)) << name;
-    EXPECT_EQ(*requests[0].header(name), *requests[1].header(name)) << name;
+// One dropped connection: the pass's second post delivers the batch. Two, a short outage of
+// the service at the wake-up: the batch is kept as built and the next pass (here the exit's)
+// delivers it; of more than the limit, the newest events are kept.
+TEST_F(ReporterTest, AnUndeliveredBatchIsRetriedThenKeptForTheNextPass) {
+  const size_t limit = VelReporter::kUndeliveredLimit;
+  struct Case {
+    int drops;
+    size_t events, delivered;
+  } cases[] = {{1, 1, 1}, {2, 3, 3}, {2, limit + 5, limit}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.drops << " drops, " << c.events << " events");
+    ASSERT_TRUE(resetStandin());
+    int status = 0;
+    ASSERT_TRUE(standinGet(L"/_control/arm?path=/collection/biz/upload&fault=drop&count=" + std::to_wstring(c.drops),
+                           &status, nullptr));
+    ASSERT_EQ(200, status);
+    LogCapture log;
+    VelReporter reporter;
+    reporter.start(L"openid7", L"device", L"en");
+    for (size_t i = 0; i < c.events; ++i) reporter.addEvent(L"e" + std::to_wstring(i));
+    reporter.wakeUp();
+    if (c.drops == 1) {
+      ASSERT_TRUE(waitForCollected(1));
+    } else {
+      ASSERT_TRUE(pumpUntil([&] { return !log.find(L"report kept").empty(); }, 10000));
+      EXPECT_TRUE(collected().empty());
+    }
+    reporter.stop();
+
+    std::vector<RecordedRequest> requests = standinRequests();
+    ASSERT_EQ(static_cast<size_t>(c.drops == 1 ? 2 : 3), requests.size());
+    for (const char* name : {"timestamp", "signature"}) {
+      ASSERT_NE(nullptr, requests[0].header(name)) << name;
+      ASSERT_NE(nullptr, requests[1].header(name)) << name;
+      EXPECT_EQ(*requests[0].header(name), *requests[1].header(name)) << name;
+    }
+    EXPECT_EQ(requests[0].body, requests[1].body);
+    if (c.events <= limit) {
+      EXPECT_EQ(requests[0].body, requests.back().body) << "the kept batch changed";
+    }
+    std::vector<Collected> posts = collected();
+    ASSERT_EQ(1u, posts.size());
+    EXPECT_EQ("accepted", posts[0].verdict);
+    rapidjson::Document doc;
+    doc.Parse(posts[0].body.c_str());
+    ASSERT_TRUE(doc.IsArray());
+    ASSERT_EQ(c.delivered, doc.Size());
+    EXPECT_EQ("e" + std::to_string(c.events - c.delivered), doc[0]["eventKey"].GetString());
+    EXPECT_EQ("e" + std::to_string(c.events - 1), doc[doc.Size() - 1]["eventKey"].GetString());
+    std::wstring lastAnswer;
+    for (const std::wstring& line : log.lines()) {
+      if (line.compare(0, 11, L"report ret:") == 0) lastAnswer = line;
+    }
+    EXPECT_NE(std::wstring::npos, lastAnswer.find(L"\"code\": 0")) << lastAnswer;
   }
-  EXPECT_EQ(requests[0].body, requests[1].body);
-  std::vector<Collected> posts = collected();
-  ASSERT_EQ(1u, posts.size());
-  EXPECT_EQ("accepted", posts[0].verdict);
-  EXPECT_NE(std::wstring::npos, log.find(L"report ret:").find(L"\"code\": 0"));
 }
 
 TEST_F(ReporterTest, EventsQueuedJustBeforeStopArePosted) {

@@ -58,9 +58,9 @@ TEST_F(CurlTest, ErrorPageIsTextInMemoryButNeverWrittenIntoAFile) {
     std::wstring path = dir_ + L"setup.exe";
     ASSERT_TRUE(writeFile(path, generatedBytes(0, c.present)));
     VelCurlDownloader downloader;
-    EXPECT_FALSE(downloader.downloadFile(narrow(path), url(c.path), nullptr)) << c.path;
+    EXPECT_FALSE(downloader.downloadFile(path, url(c.path), nullptr)) << c.path;
     EXPECT_TRUE(readFile(path) == generatedBytes(0, c.present)) << c.path;
-    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr)) << c.path;
+    ASSERT_TRUE(downloader.downloadFile(path, url(L"/gen/300000"), nullptr)) << c.path;
     EXPECT_TRUE(readFile(path) == generatedBytes(0, 300000)) << c.path;
   }
 }
@@ -80,7 +80,7 @@ TEST_F(CurlTest, WholeFileAnswerToAResumeStartsTheFileOverInTheSameCall) {
     std::wstring path = dir_ + L"setup.exe";
     ASSERT_TRUE(writeFile(path, c.present));
     VelCurlDownloader downloader;
-    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(c.path), nullptr)) << c.path;
+    ASSERT_TRUE(downloader.downloadFile(path, url(c.path), nullptr)) << c.path;
     EXPECT_TRUE(readFile(path) == generatedBytes(0, 200000)) << c.path;
     std::vector<RecordedRequest> requests = standinRequests();
     ASSERT_EQ(c.requests, requests.size()) << c.path;
@@ -96,11 +96,11 @@ TEST_F(CurlTest, UnsatisfiableResumeFailsAndTheNextCallStartsOver) {
   std::wstring path = dir_ + L"setup.exe";
   ASSERT_TRUE(writeFile(path, generatedBytes(0, 400000)));
   VelCurlDownloader downloader;
-  EXPECT_FALSE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr));
+  EXPECT_FALSE(downloader.downloadFile(path, url(L"/gen/300000"), nullptr));
   EXPECT_EQ(0u, readFile(path).size());
 
   ASSERT_TRUE(resetStandin());
-  ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr));
+  ASSERT_TRUE(downloader.downloadFile(path, url(L"/gen/300000"), nullptr));
   EXPECT_TRUE(readFile(path) == generatedBytes(0, 300000));
   std::vector<RecordedRequest> requests = standinRequests();
   ASSERT_EQ(1u, requests.size());
@@ -117,7 +117,7 @@ TEST_F(CurlTest, FailedMemoryDownloadLeavesOutputAndLogsTheError) {
   EXPECT_NE(std::wstring::npos, line.find(L"http://127.0.0.1:1/health")) << line;
 
   VelCurlDownloader downloader;
-  EXPECT_FALSE(downloader.downloadFile(narrow(dir_ + L"x.bin"), closedPort, nullptr));
+  EXPECT_FALSE(downloader.downloadFile(dir_ + L"x.bin", closedPort, nullptr));
 }
 
 TEST_F(CurlTest, MemoryRequestTimesOutAfterEightSeconds) {
@@ -136,13 +136,20 @@ TEST_F(CurlTest, ResumeAppendsFromTheFileSizeAndAnEmptyFileStartsOver) {
   struct Case {
     size_t present;
     const char* expectedRange;  // null: no Range header
-  } cases[] = {{100000, "bytes=100000-"}, {0, nullptr}};
+    const wchar_t* folder;      // below the test folder
+  } cases[] = {{100000, "bytes=100000-", L""},
+               {0, nullptr, L""},
+               // A folder the ANSI code page cannot spell.
+               {100000, "bytes=100000-", L"\u6e38\u620f\u0416\\"},
+               {0, nullptr, L"\u6e38\u620f\u0416\\"}};
   for (const Case& c : cases) {
     ASSERT_TRUE(resetStandin());
-    std::wstring path = dir_ + L"resume" + std::to_wstring(c.present) + L".bin";
+    std::wstring folder = dir_ + c.folder;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring path = folder + L"resume" + std::to_wstring(c.present) + L".bin";
     ASSERT_TRUE(writeFile(path, generatedBytes(0, c.present)));
     VelCurlDownloader downloader;
-    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(L"/gen/300000"), nullptr)) << c.present;
+    ASSERT_TRUE(downloader.downloadFile(path, url(L"/gen/300000"), nullptr)) << c.present;
     EXPECT_TRUE(readFile(path) == generatedBytes(0, size)) << c.present;
     std::vector<RecordedRequest> requests = standinRequests();
     ASSERT_EQ(1u, requests.size());
@@ -194,7 +201,7 @@ TEST_F(CurlTest, ProgressDuringASlowTransferIsThrottledAndNeverComplete) {
     std::wstring path = dir_ + L"slow.bin";
     DeleteFileW(path.c_str());
     VelCurlDownloader downloader;
-    ASSERT_TRUE(downloader.downloadFile(narrow(path), url(c.path),
+    ASSERT_TRUE(downloader.downloadFile(path, url(c.path),
                                         [&](int percent) { reports.emplace_back(GetTickCount(), percent); }));
     EXPECT_EQ(409600u, readFile(path).size());
     if (!c.expectReports) {
@@ -251,7 +258,7 @@ TEST_F(CurlTest, SelfSignedCertificateIsRefused) {
   EXPECT_FALSE(VelCurlDownloader::postRequest("{}", response, https + "/health", {}));
   VelCurlDownloader downloader;
   std::wstring path = dir_ + L"tls.bin";
-  EXPECT_FALSE(downloader.downloadFile(narrow(path), https + "/gen/1000", nullptr));
+  EXPECT_FALSE(downloader.downloadFile(path, https + "/gen/1000", nullptr));
   EXPECT_EQ(0u, readFile(path).size());
   EXPECT_FALSE(log.find(L"curl download error ").empty());
   EXPECT_TRUE(standinRequests().empty()) << "a request got through the refused handshake";
@@ -269,7 +276,7 @@ TEST_F(CurlTest, CertificateOfATrustedAuthorityIsAcceptedForItsNameOnly) {
   EXPECT_EQ("ok", response);
   std::wstring path = dir_ + L"tls.bin";
   VelCurlDownloader downloader;
-  ASSERT_TRUE(downloader.downloadFile(narrow(path), https + "/gen/100000", nullptr));
+  ASSERT_TRUE(downloader.downloadFile(path, https + "/gen/100000", nullptr));
   EXPECT_TRUE(readFile(path) == generatedBytes(0, 100000));
   EXPECT_EQ(3u, standinRequests().size());
 
@@ -281,7 +288,7 @@ TEST_F(CurlTest, CertificateOfATrustedAuthorityIsAcceptedForItsNameOnly) {
   ASSERT_TRUE(resetStandin());
   const std::string plain = "http://127.0.0.1:" + std::to_string(standinPort()) + "/health";
   EXPECT_FALSE(VelCurlDownloader::downloadMemory(https + "/x?fault=redirect&to=" + plain, out));
-  EXPECT_FALSE(downloader.downloadFile(narrow(path), https + "/x?fault=redirect&to=" + plain, nullptr));
+  EXPECT_FALSE(downloader.downloadFile(path, https + "/x?fault=redirect&to=" + plain, nullptr));
   for (const RecordedRequest& r : standinRequests()) EXPECT_NE("/health", r.path) << "the plain-http address was asked";
   ASSERT_TRUE(VelCurlDownloader::downloadMemory(url(L"/x?fault=redirect&to=/health"), out)) << "http to http is kept";
 
