@@ -1,6 +1,7 @@
 // Every shipped language's window title and exit question, drawn with that language's face
-// from the real table: each must come out in real glyphs (fallback faces where the face
-// lacks the script) and is saved as a PNG under the build tree for a look.
+// from the real table and the font subsets the installer embeds: each must come out in real
+// glyphs (fallback faces where the face lacks the script), and so must a folder name in a
+// script the subsets leave out. Each language is saved as a PNG under the build tree.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -42,6 +43,27 @@ std::wstring faceFor(const std::wstring& locale) {
     if (record.localeName == locale) return record.fontFace;
   }
   return languageRecordFor(L"").fontFace;
+}
+
+// The embedded subsets, added for this process as the installer adds its own; the faces
+// of the same names that the system has are then not the ones drawn.
+void addEmbeddedFonts() {
+  static const bool added = [] {
+    for (const char* font : {"Roboto-Regular.otf", "NotoSans-Regular.otf"}) {
+      const std::wstring path = paint_testing::hostPath((std::string(VEL_FONTS_STAGE_DIR) + font).c_str());
+      EXPECT_EQ(1, AddFontResourceExW(path.c_str(), FR_PRIVATE, nullptr)) << font;
+    }
+    return true;
+  }();
+  (void)added;
+}
+
+// The size of the font file behind the font selected into dc.
+DWORD selectedFontFileSize(HDC dc, HFONT font) {
+  HGDIOBJ previous = SelectObject(dc, font);
+  const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
+  SelectObject(dc, previous);
+  return size;
 }
 
 bool isShown(wchar_t c) { return c > 0x20 && !(c >= 0x200B && c <= 0x200F) && c != 0x00A0; }
@@ -103,6 +125,7 @@ TEST(LanguageScreens, EveryLanguageDrawsRealGlyphs) {
   ASSERT_EQ(19u, languages.size());
   const std::wstring screens = paint_testing::hostPath(VEL_SCREENS_DIR);
   SHCreateDirectoryExW(nullptr, screens.c_str(), nullptr);
+  addEmbeddedFonts();
 
   for (const std::wstring& locale : languages) {
     const std::string name(locale.begin(), locale.end());
@@ -113,11 +136,18 @@ TEST(LanguageScreens, EveryLanguageDrawsRealGlyphs) {
     toolkit::TextStyle style;
     style.font = fonts.get(-1);
 
-    Surface surface(520, 90);
+    Surface surface(520, 130);
+    if (faceFor(locale) == L"Roboto") {
+      const std::string embedded = testing_support::readFile(
+          paint_testing::hostPath((std::string(VEL_FONTS_STAGE_DIR) + "Roboto-Regular.otf").c_str()));
+      ASSERT_EQ(embedded.size(), selectedFontFileSize(surface.dc(), style.font)) << name << ": not the embedded subset";
+    }
     std::set<std::string> faces;
+    // The third: an install folder named in Greek, which no language of the table uses.
     const std::wstring texts[] = {toolkit::resolveDisplayText(L"@Title_wndTitle"),
-                                  toolkit::resolveDisplayText(L"@MsgBox_exit")};
-    for (int row = 0; row < 2; ++row) {
+                                  toolkit::resolveDisplayText(L"@MsgBox_exit"),
+                                  L"D:\\\x03A0\x03B1\x03B9\x03C7\x03BD\x03AF\x03B4\x03B9\x03B1\\VelPlayer"};
+    for (int row = 0; row < 3; ++row) {
       ASSERT_NE(L'@', texts[row][0]) << name << ": the table lacks the key";
       RECT rect{10, 10 + row * 40, 510, 45 + row * 40};
       toolkit::drawText(surface.dc(), rect, texts[row], style);
@@ -126,6 +156,13 @@ TEST(LanguageScreens, EveryLanguageDrawsRealGlyphs) {
       toolkit::TextLayout layout(surface.dc(), texts[row], style, rect.right - rect.left);
       EXPECT_EQ(0, layout.missingGlyphs()) << name << " row " << row;
       expectNoMissingGlyphs(surface.dc(), layout, name);
+      if (row == 2 && faceFor(locale) == L"Roboto") {
+        for (const toolkit::TextLine& line : layout.lines()) {
+          for (const toolkit::GlyphRun& run : line.runs) {
+            if (run.text.find(L'\x03B1') != std::wstring::npos) EXPECT_NE(L"Roboto", run.face) << name << ": a fallback face";
+          }
+        }
+      }
       for (const toolkit::TextLine& line : layout.lines()) {
         for (const toolkit::GlyphRun& run : line.runs) faces.insert(std::string(run.face.begin(), run.face.end()));
       }
