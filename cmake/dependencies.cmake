@@ -22,7 +22,9 @@ set_target_properties(vel::lzma7z PROPERTIES
 add_library(vel::pugixml STATIC IMPORTED GLOBAL)
 set_target_properties(vel::pugixml PROPERTIES
   IMPORTED_LOCATION ${vel_lib}/libpugixml.a
-  INTERFACE_INCLUDE_DIRECTORIES ${vel_inc})
+  INTERFACE_INCLUDE_DIRECTORIES ${vel_inc}
+  # As bootstrap builds it: its header must agree with the library.
+  INTERFACE_COMPILE_DEFINITIONS "PUGIXML_NO_STL;PUGIXML_NO_XPATH")
 
 # Header-only libraries from Debian's packages, linked into the prefix by bootstrap so that
 # the host's own headers never reach the cross compiler.

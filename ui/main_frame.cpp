@@ -59,16 +59,11 @@ bool fileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The licence of the UI language, a "TXT" resource of the executable; empty when there is none.
-std::wstring licenceText(HINSTANCE instance, const std::wstring& shortCode) {
-  std::wstring name = L"LICENCE_";
-  for (wchar_t c : shortCode) name += static_cast<wchar_t>(towupper(c));
-  HRSRC resource = FindResourceW(instance, name.c_str(), L"TXT");
-  if (!resource) return L"";
-  HGLOBAL loaded = LoadResource(instance, resource);
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (!bytes) return L"";
-  return utility::fromUtf8(std::string(static_cast<const char*>(bytes), SizeofResource(instance, resource)));
+// The licence of the UI language, packed in the skin archive; empty when there is none.
+std::wstring licenceText(const std::wstring& shortCode) {
+  std::string bytes;
+  if (!getSkinFile(L"licence/licence_" + shortCode + L".txt", &bytes)) return L"";
+  return utility::fromUtf8(bytes);
 }
 
 // The game worker's reports, posted to the window under its owner key: the window withdraws
@@ -636,7 +631,7 @@ void CMainFrame::onLanguageComSelected(toolkit::TNotifyUI& msg) {
   }
   SetWindowTextW(hwnd(), text("Title_wndTitle").c_str());
   setText(L"titlename", text("titlename"));
-  setText(L"protocoledit", licenceText(model->instanceHandle(), model->languageRecord().shortCode));
+  setText(L"protocoledit", licenceText(model->languageRecord().shortCode));
   setText(L"confirmprotocolbtn", text("accept_protocol"));
   reloadTexts();
 }

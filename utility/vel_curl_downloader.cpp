@@ -365,7 +365,7 @@ bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out,
   VEL_LOG(L"1111111111111111111111");
   CURLcode result = curl_easy_perform(curl.handle);
   if (result != CURLE_OK) {
-    VEL_LOG(L"curl download error %s %s", wide(curl_easy_strerror(result)).c_str(), wide(url.c_str()).c_str());
+    VEL_LOG(L"curl download error code:%d %s", static_cast<int>(result), wide(url.c_str()).c_str());
     return false;
   }
   VEL_LOG(L"curl download sucess %d", static_cast<int>(chunk.chunk.size));
@@ -402,7 +402,7 @@ bool VelCurlDownloader::postRequest(const std::string& body, std::string& respon
   setCommonOptions(curl.handle, url, kMemoryTimeoutMs);
   CURLcode result = curl_easy_perform(curl.handle);
   if (result != CURLE_OK) {
-    VEL_LOG(L"curl download error %s %s", wide(curl_easy_strerror(result)).c_str(), wide(url.c_str()).c_str());
+    VEL_LOG(L"curl download error code:%d %s", static_cast<int>(result), wide(url.c_str()).c_str());
     return false;
   }
   response.assign(chunk.chunk.memory ? chunk.chunk.memory : "", chunk.chunk.size);
@@ -487,7 +487,7 @@ bool VelCurlDownloader::downloadFile(const std::wstring& path, const std::string
     return false;
   }
   if (result != CURLE_OK) {
-    VEL_LOG(L"curl download error %s %s", wide(curl_easy_strerror(result)).c_str(), wide(url.c_str()).c_str());
+    VEL_LOG(L"curl download error code:%d %s", static_cast<int>(result), wide(url.c_str()).c_str());
     return false;
   }
   VEL_LOG(L"curl download  file sucess");

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the shipped installer: a 32-bit GUI program that needs no DLL beyond Windows'
 # own (statically only those the system maps itself), asks for administrator rights,
-# and carries its icon and both archives.
+# carries its icon and both archives, and stays within its download size.
 set -euo pipefail
 exe=$1
 delay_lists=${2:-}  # the folder of the delay-loaded DLLs' function lists (<name>.def)
@@ -9,6 +9,11 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 kind=$(file -b "$exe")
 case $kind in "PE32 executable (GUI) Intel 80386"*) ;; *) fail "not a 32-bit GUI program: $kind" ;; esac
+
+# Everyone downloads this file first: growth past the limit must be seen, and chosen.
+limit=1572864
+size=$(stat -c %s "$exe")
+[ "$size" -le "$limit" ] || fail "$size bytes, above the size limit of $limit bytes (1.5 MiB)"
 
 # Statically imported DLLs are loaded before any of the installer's code runs, from the
 # executable's folder first unless the system maps them itself: only KnownDLLs of both

@@ -124,6 +124,8 @@ TEST_F(SkinFilesTest, TheEmbeddedSkinFillsTheStoreAndTheTable) {
   std::string bundle;
   EXPECT_TRUE(getSkinFile(L"language\\downloader_de.xml", &bundle)) << "backslashes find the stored entry";
   EXPECT_NE(std::string::npos, bundle.find("StringBundle"));
+  std::string licence;
+  EXPECT_TRUE(getSkinFile(L"licence/licence_de.txt", &licence)) << "the licences travel in the skin archive";
   ASSERT_TRUE(lookupText(L"Title_wndTitle").has_value());
   EXPECT_FALSE(lookupText(L"Title_wndTitle")->empty());
   ASSERT_TRUE(lookupText(L"customerLink").has_value());

@@ -141,4 +141,23 @@ TEST_F(ImagePainter, FailuresAreReportedAndRemembered) {
   EXPECT_FALSE(toolkit::drawImage(surface.dc(), RECT{0, 0, 4, 4}, folder_ + L"\\text.png"));
 }
 
+// Each format the skin may use, made by ImageMagick at build time: a 2 x 2 red image.
+TEST(ImageDecode, EveryFormatOfTheSkinDecodes) {
+  for (const char* format : {"png", "jpg", "bmp", "gif"}) {
+    const std::string bytes =
+        testing_support::readFile(paint_testing::hostPath((std::string(VEL_IMAGE_SAMPLES_DIR) + "red." + format).c_str()));
+    ASSERT_FALSE(bytes.empty()) << format;
+    toolkit::DecodedImage image;
+    ASSERT_TRUE(toolkit::decodeImage(bytes, &image)) << format;
+    EXPECT_EQ(2, image.width) << format;
+    EXPECT_EQ(2, image.height) << format;
+    DIBSECTION dib{};
+    ASSERT_EQ(static_cast<int>(sizeof(dib)), GetObjectW(image.bitmap, sizeof(dib), &dib)) << format;
+    const uint8_t* bgra = static_cast<const uint8_t*>(dib.dsBm.bmBits);
+    EXPECT_GT(bgra[2], 200) << format;
+    EXPECT_LT(bgra[1], 60) << format;
+    DeleteObject(image.bitmap);
+  }
+}
+
 }  // namespace

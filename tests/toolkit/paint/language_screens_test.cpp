@@ -1,6 +1,7 @@
 // Every shipped language's window title and exit question, drawn with that language's face
-// from the real table: each must come out in real glyphs (fallback faces where the face
-// lacks the script) and is saved as a PNG under the build tree for a look.
+// from the real table and the font subsets the installer embeds: each must come out in real
+// glyphs (fallback faces where the face lacks the script), and so must a folder name in a
+// script the subsets leave out. Each language is saved as a PNG under the build tree.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -12,10 +13,12 @@
 #include "skin/language_table.h"
 #include "tests/support/test_support.h"
 #include "tests/toolkit/paint/paint_surface.h"
+#include "toolkit/paint/font_fallback.h"
 #include "toolkit/paint/font_table.h"
 #include "toolkit/paint/text_layout.h"
 #include "toolkit/paint/text_painter.h"
 #include "toolkit/paint/text_resolve.h"
+#include "utility/encoding.h"
 
 namespace {
 
@@ -42,6 +45,20 @@ std::wstring faceFor(const std::wstring& locale) {
     if (record.localeName == locale) return record.fontFace;
   }
   return languageRecordFor(L"").fontFace;
+}
+
+// The embedded subsets, added for this process as the installer adds its own, under names
+// of their own (the system has faces of the real names, which Wine would draw instead).
+std::wstring embeddedFace(const std::wstring& face) {
+  static const bool added = [] {
+    for (const char* font : {"Roboto-Regular.otf", "NotoSans-Regular.otf"}) {
+      const std::wstring path = paint_testing::hostPath((std::string(VEL_EMBEDDED_FONTS_DIR) + font).c_str());
+      EXPECT_EQ(1, AddFontResourceExW(path.c_str(), FR_PRIVATE, nullptr)) << font;
+    }
+    return true;
+  }();
+  (void)added;
+  return L"Embedded " + face;
 }
 
 bool isShown(wchar_t c) { return c > 0x20 && !(c >= 0x200B && c <= 0x200F) && c != 0x00A0; }
@@ -109,15 +126,19 @@ TEST(LanguageScreens, EveryLanguageDrawsRealGlyphs) {
     setCurrentLanguage(locale, L"en_US");
     loadLanguageTable(table);
     toolkit::FontTable fonts;
-    fonts.setDefault(toolkit::FontSpec{faceFor(locale), 20});
+    // Thai's Arial is the system's; the others are the installer's subsets.
+    const std::wstring face = faceFor(locale) == L"Arial" ? faceFor(locale) : embeddedFace(faceFor(locale));
+    fonts.setDefault(toolkit::FontSpec{face, 20});
     toolkit::TextStyle style;
     style.font = fonts.get(-1);
 
-    Surface surface(520, 90);
+    Surface surface(520, 130);
     std::set<std::string> faces;
+    // The third: an install folder named in Greek, which no language of the table uses.
     const std::wstring texts[] = {toolkit::resolveDisplayText(L"@Title_wndTitle"),
-                                  toolkit::resolveDisplayText(L"@MsgBox_exit")};
-    for (int row = 0; row < 2; ++row) {
+                                  toolkit::resolveDisplayText(L"@MsgBox_exit"),
+                                  L"D:\\\x03A0\x03B1\x03B9\x03C7\x03BD\x03AF\x03B4\x03B9\x03B1\\VelPlayer"};
+    for (int row = 0; row < 3; ++row) {
       ASSERT_NE(L'@', texts[row][0]) << name << ": the table lacks the key";
       RECT rect{10, 10 + row * 40, 510, 45 + row * 40};
       toolkit::drawText(surface.dc(), rect, texts[row], style);
@@ -126,6 +147,19 @@ TEST(LanguageScreens, EveryLanguageDrawsRealGlyphs) {
       toolkit::TextLayout layout(surface.dc(), texts[row], style, rect.right - rect.left);
       EXPECT_EQ(0, layout.missingGlyphs()) << name << " row " << row;
       expectNoMissingGlyphs(surface.dc(), layout, name);
+      // A subset holds the table's Latin and Cyrillic texts; the Greek folder needs another face.
+      for (const toolkit::TextLine& line : layout.lines()) {
+        for (const toolkit::GlyphRun& run : line.runs) {
+          if (face == faceFor(locale)) break;
+          if (row < 2 && toolkit::scriptGroupOf(run.text.c_str(), static_cast<int>(run.text.size())) ==
+                             toolkit::ScriptGroup::Other) {
+            EXPECT_EQ(face, run.face) << name << " row " << row << ": " << utility::toUtf8(run.text);
+          }
+          if (row == 2 && run.text.find(L'\x03B1') != std::wstring::npos) {
+            EXPECT_NE(face, run.face) << name;
+          }
+        }
+      }
       for (const toolkit::TextLine& line : layout.lines()) {
         for (const toolkit::GlyphRun& run : line.runs) faces.insert(std::string(run.face.begin(), run.face.end()));
       }
