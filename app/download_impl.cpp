@@ -42,9 +42,16 @@ void forceForeground(HWND window) {
 constexpr DWORD kCurlCleanupLimitMilliseconds = 1500;
 }  // namespace
 
+DownloadImpl::DownloadImpl() = default;
+
+DownloadImpl::DownloadImpl(std::unique_ptr<DownloaderModel> model) : model_(std::move(model)) {}
+
+DownloadImpl::~DownloadImpl() { shutdown(); }
+
 bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   // The run's one model, destroyed in shutdown.
-  DownloaderModel* model = DownloaderModel::create();
+  model_.reset(new DownloaderModel());
+  DownloaderModel* model = model_.get();
   if (model->popupExistPwnd()) {
     VEL_LOG(L"It's exist");
     return false;
@@ -80,10 +87,11 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
 void DownloadImpl::showMainFrame() {
   VEL_LOG(L"create main");
   const system_checks::SystemFacts facts = system_checks::currentFacts();
+  if (!model_) return;
   CMainFrame* frame = CMainFrame::current();
   bool created = false;
   if (!frame) {
-    frame = new CMainFrame();
+    frame = new CMainFrame(*model_);
     const DWORD style = system_checks::isVistaOrLater(facts) ? kMainStyle : kMainStyleBeforeVista;
     // The product's name titles the window for the taskbar and screen readers; the caption
     // itself is drawn by the skin.
@@ -93,7 +101,7 @@ void DownloadImpl::showMainFrame() {
       delete frame;
       return;
     }
-    HINSTANCE instance = DownloaderModel::instance()->instanceHandle();
+    HINSTANCE instance = model_->instanceHandle();
     if (HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kMainIconId))) {
       SendMessageW(frame->hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
       SendMessageW(frame->hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -124,7 +132,7 @@ void DownloadImpl::runSystemChecks(const system_checks::SystemFacts& facts, CMai
     }
     case system_checks::SystemAction::SwitchToPlayer4:
       VEL_LOG(L"32 system!!!");
-      DownloaderModel::instance()->switchToPlayer4();
+      model_->switchToPlayer4();
       frame->refreshVariant();
       // Dropped by the reporter: the 4.0 player is now selected.
       events::reportCancelSystem32();
@@ -147,17 +155,16 @@ int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
       int code = static_cast<int>(wParam);
       VEL_LOG(L"player install error! %d", code);
       events::reportInstallFailCode(code);
-      if (DownloaderModel* model = DownloaderModel::instance()) model->onSetupReported(false);
-      if (CMainFrame* frame = CMainFrame::current()) frame->showInstallErrorBox();
+      // The flow shows the install error box while its setup runs.
+      if (model_) model_->onSetupReported(false);
       break;
     }
     case installer_endpoint::kInstallSucceeded: {
       VEL_LOG(L"player install sucess");
       events::reportInstallSuccess();
-      DownloaderModel* model = DownloaderModel::instance();
-      if (!model) break;
-      model->onSetupReported(true);
-      events::reportFullDuration(static_cast<int>(GetTickCount() - model->installStartTick()));
+      if (!model_) break;
+      model_->onSetupReported(true);
+      events::reportFullDuration(static_cast<int>(GetTickCount() - model_->installStartTick()));
       break;
     }
     default:
@@ -167,14 +174,19 @@ int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
 }
 
 void DownloadImpl::shutdown() {
-  // Still there when a box ended the message loop without closing it.
+  if (!model_) return;
+  // Still there when a box ended the message loop without closing it: out of sight first,
+  // and gone (its boxes with it) before the model it shows.
   if (CMainFrame* frame = CMainFrame::current()) {
-    if (frame->hwnd()) frame->showWindow(false, false);
+    if (frame->hwnd()) {
+      frame->showWindow(false, false);
+      DestroyWindow(frame->hwnd());
+    }
   }
 
   VelReporter::instance().stop(VelReporter::kStopLimitMilliseconds);
-  if (DownloaderModel* model = DownloaderModel::instance()) model->teardown();
-  DownloaderModel::destroyInstance();
+  model_->teardown();
+  model_.reset();
   // Never under a transfer that is still running: libcurl's clean-up clears the function
   // tables a running TLS transfer calls through.
   if (curlReady_) VelCurlDownloader::globalCleanup(kCurlCleanupLimitMilliseconds);

@@ -3,16 +3,21 @@
 // endpoint, and tears the run down again.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "app/system_checks.h"
 #include "utility/window_ipc.h"
 
 class CMainFrame;
+class DownloaderModel;
 
 class DownloadImpl : public utility::IWindowIPCHandle {
  public:
-  DownloadImpl() = default;
+  DownloadImpl();
+  // With a model made already (tests that show the window without the whole start-up).
+  explicit DownloadImpl(std::unique_ptr<DownloaderModel> model);
+  ~DownloadImpl();
   DownloadImpl(const DownloadImpl&) = delete;
   DownloadImpl& operator=(const DownloadImpl&) = delete;
 
@@ -25,10 +30,13 @@ class DownloadImpl : public utility::IWindowIPCHandle {
   int onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM lParam) override;
   // Called once after the message loop: stops the workers and destroys the model.
   void shutdown();
+  // The run's one model; null before entrance and after shutdown.
+  DownloaderModel* model() const { return model_.get(); }
 
  private:
   void runSystemChecks(const system_checks::SystemFacts& facts, CMainFrame* frame);
 
+  std::unique_ptr<DownloaderModel> model_;
   utility::WindowIPC endpoint_;
   bool curlReady_ = false;
 };

@@ -51,7 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
   {
     DownloadImpl application;
     if (application.entrance(instance, commandLine)) runMessageLoop();
-    if (DownloaderModel* model = DownloaderModel::instance()) removeInstalledFont(model->languageRecord());
+    if (DownloaderModel* model = application.model()) removeInstalledFont(model->languageRecord());
     application.shutdown();
   }
 

@@ -9,6 +9,9 @@
 #include "identity/identity.h"
 #include "model/address_worker.h"
 #include "model/download_rules.h"
+#include "model/game_files.h"
+#include "model/game_handover.h"
+#include "model/game_install_job.h"
 #include "model/installer_endpoint.h"
 #include "model/player_launch.h"
 #include "model/setup_download.h"
@@ -19,33 +22,17 @@
 #include "utility/disk.h"
 #include "utility/encoding.h"
 #include "utility/log.h"
+#include "utility/process.h"
 #include "utility/reg_key.h"
 #include "utility/ufile.h"
+#include "utility/user_shell.h"
 #include "utility/window_ipc.h"
 
 namespace {
 
-DownloaderModel* g_model = nullptr;
-
-// Owner keys for the models' window tasks: small odd numbers, never an object's address.
-// Ticks of the address-wait timer over the whole process.
-int g_addressWaitTicks = 0;
-
 std::wstring lowerCase(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
   return text;
-}
-
-// What a worker holds instead of the model: it posts window-thread tasks under the model's
-// owner key, which teardown withdraws, so the model is only reached on the window thread
-// while it lives.
-using WindowPoster = std::function<void(std::function<void()>)>;
-WindowPoster windowPoster(const void* owner) {
-  return [owner](std::function<void()> task) {
-    if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) {
-      dispatcher->post(owner, makeRunable(std::move(task)));
-    }
-  };
 }
 
 // The folder with one final backslash, as every join below it expects; empty stays empty.
@@ -76,21 +63,173 @@ std::wstring readInstallDir(const std::wstring& key) {
 
 }  // namespace
 
-DownloaderModel* DownloaderModel::create() {
-  if (!g_model) g_model = new DownloaderModel();
-  return g_model;
-}
+// The game worker's reports, as replies to the model: withdrawn with the model's others.
+class ModelGameSink : public GameInstallSink {
+ public:
+  explicit ModelGameSink(ReplyPoster<DownloaderModel> reply) : reply_(reply) {}
+  void gameCounted() override {
+    reply_.post([](DownloaderModel& model) {
+      model.tell([](ModelObserver& observer) { observer.showGameCounted(); });
+    });
+  }
+  void downloadProgress(int64_t current, int64_t total) override {
+    reply_.post([current, total](DownloaderModel& model) {
+      model.tell([&](ModelObserver& observer) { observer.showGameDownloadProgress(current, total); });
+    });
+  }
+  void installWaiting() override {
+    reply_.post([](DownloaderModel& model) {
+      model.tell([](ModelObserver& observer) { observer.showGameInstallWaiting(); });
+    });
+  }
+  void finished(const std::wstring& lastPackage) override {
+    reply_.post([lastPackage](DownloaderModel& model) {
+      model.lastGamePackage_ = lastPackage;
+      model.take(install_flow::Input::kGamesFinished);
+    });
+  }
 
-DownloaderModel* DownloaderModel::instance() { return g_model; }
+ private:
+  ReplyPoster<DownloaderModel> reply_;
+};
 
 DownloaderModel::DownloaderModel()
-    : ownerKey_(newOwnerKey()), setupWaitMilliseconds_(SetupRunJob::kSetupWaitMilliseconds) {}
+    : setupWaitMilliseconds_(SetupRunJob::kSetupWaitMilliseconds),
+      gameConsoleWait_(GameInstallJob::kConsoleWaitMilliseconds) {}
 
-DownloaderModel::~DownloaderModel() { teardown(); }
+DownloaderModel::~DownloaderModel() {
+  VEL_CHECK_THREAD(thread_);
+  teardown();
+}
 
-void DownloaderModel::destroyInstance() {
-  delete g_model;
-  g_model = nullptr;
+void DownloaderModel::setObserver(ModelObserver* observer) {
+  VEL_CHECK_THREAD(thread_);
+  observer_ = observer;
+}
+
+// ---- The flow ------------------------------------------------------------------------------
+
+void DownloaderModel::take(install_flow::Input input, const install_flow::Facts& facts) {
+  VEL_CHECK_THREAD(thread_);
+  const install_flow::State before = flow_.state();
+  const std::vector<install_flow::Step> steps = flow_.take(input, facts);
+  if (flow_.state() != before) {
+    VEL_LOG(L"flow: %s -> %s (%s)", utility::fromUtf8(install_flow::stateName(before)).c_str(),
+            utility::fromUtf8(install_flow::stateName(flow_.state())).c_str(),
+            utility::fromUtf8(install_flow::inputName(input)).c_str());
+  }
+  for (install_flow::Step step : steps) runStep(step);
+}
+
+void DownloaderModel::runStep(install_flow::Step step) {
+  using install_flow::Step;
+  switch (step) {
+    case Step::kStartAddressWait: {
+      VEL_LOG(L"start downloader. bug getting player url");
+      DownloaderModel* model = this;
+      addressWaitTimer_.start(kAddressWaitMilliseconds,
+                              makeRunable([model] { model->take(install_flow::Input::kAddressWaitTick); }));
+      break;
+    }
+    case Step::kStopAddressWait:
+      addressWaitTimer_.stop();
+      break;
+    case Step::kStartDownload:
+      startDownloadPlayer(false);
+      break;
+    case Step::kResumeDownload:
+      startDownloadPlayer(true);
+      break;
+    case Step::kShowInstalling:
+      tell([](ModelObserver& observer) { observer.showInstalling(); });
+      break;
+    case Step::kStartSetupRun:
+      startInstallPlayer();
+      break;
+    case Step::kShowDownloadRetry:
+      tell([](ModelObserver& observer) { observer.showDownloadRetry(); });
+      break;
+    case Step::kOfferBrowserDownload:
+      tell([](ModelObserver& observer) { observer.offerBrowserDownload(); });
+      break;
+    case Step::kShowInstallFailed:
+      tell([](ModelObserver& observer) { observer.showInstallFailed(); });
+      break;
+    case Step::kHandOverFirstGame:
+      if (!games_.empty()) runPlayer(gameHandoverArgument(games_.front()));
+      break;
+    case Step::kStartGames:
+      startGames();
+      break;
+    case Step::kLaunchPlayer:
+      launchPlayer();
+      break;
+    case Step::kStartPlayerWithLastGame:
+      startPlayerWithLastGame();
+      break;
+    case Step::kShowFinished:
+      VEL_LOG(L"install finished, finish page");
+      tell([](ModelObserver& observer) { observer.showFinished(); });
+      break;
+    case Step::kLeave:
+      tell([](ModelObserver& observer) { observer.leave(); });
+      break;
+    case Step::kConfirmExit:
+      tell([](ModelObserver& observer) { observer.confirmExit(); });
+      break;
+    case Step::kOfferSlowDownloadChoice:
+      tell([](ModelObserver& observer) { observer.offerSlowDownloadChoice(); });
+      break;
+    case Step::kNoticeInstalling:
+      tell([](ModelObserver& observer) { observer.noticeInstalling(); });
+      break;
+    case Step::kCloseNow:
+      tell([](ModelObserver& observer) { observer.closeNow(); });
+      break;
+  }
+}
+
+void DownloaderModel::install() {
+  VEL_LOG(L"install now: %s", installPath_.c_str());
+  take(install_flow::Input::kInstallClicked);
+}
+
+void DownloaderModel::retryDownload() { take(install_flow::Input::kRetryClicked); }
+
+void DownloaderModel::startPlayer() { take(install_flow::Input::kStartClicked); }
+
+void DownloaderModel::requestClose() { take(install_flow::Input::kCloseClicked); }
+
+void DownloaderModel::onSetupRunEnded(bool setupRan) {
+  // The setup's window messages were posted before it ended, so they are in by now.
+  const install_flow::InstallFlow::SetupReport report = flow_.setupReport();
+  if (setupRan && report != install_flow::InstallFlow::SetupReport::kSucceeded) {
+    VEL_LOG(L"setup ended without reporting success (%s)",
+            report == install_flow::InstallFlow::SetupReport::kFailed ? L"failure reported" : L"nothing reported");
+  }
+  install_flow::Facts facts;
+  facts.setupRan = setupRan;
+  facts.hasGames = !games_.empty();
+  facts.firstGameHandsOver = facts.hasGames && !gameHandoverArgument(games_.front()).empty();
+  facts.hasPackage = !packageName_.empty();
+  take(install_flow::Input::kSetupEnded, facts);
+}
+
+void DownloaderModel::startGames() {
+  if (games_.empty()) return;
+  tell([this](ModelObserver& observer) { observer.showGamePage(games_.front()); });
+  if (gameJob_) return;  // started once per run
+  gameJob_.reset(new GameInstallJob(std::make_shared<ModelGameSink>(replies_.replyTo(this))));
+  gameJob_->setConsoleWait(gameConsoleWait_);
+  if (!gameJob_->start(installPath_, games_)) VEL_LOG(L"game worker not started");
+}
+
+void DownloaderModel::startPlayerWithLastGame() {
+  // The user's desktop shell starts it without the installer's rights; elevated as before
+  // only where that shell cannot be asked.
+  const std::wstring player = game_files::playerProgram(installPath_);
+  const std::wstring argument = game_files::playerArgument(lastGamePackage_);
+  if (!utility::user_shell::shellExecute(player, argument, false)) utility::process::shell(player, argument, true, false);
 }
 
 bool DownloaderModel::popupExistPwnd() {
@@ -140,6 +279,7 @@ void DownloaderModel::startBackgroundWork() {
 }
 
 void DownloaderModel::startAddressWorker() {
+  VEL_CHECK_THREAD(thread_);
   if (addressJob_) return;
   ConfigImp& config = ConfigImp::instance();
   auto job = std::make_shared<AddressJob>();
@@ -154,23 +294,26 @@ void DownloaderModel::startAddressWorker() {
   job->languageCode = languageRecord_.shortCode.empty() ? L"en" : languageRecord_.shortCode;
   job->gamesEmpty = games_.empty();
 
-  // The worker may outlive the model (abandoned at teardown): it holds only the poster, and
-  // the model is reached inside window tasks, which teardown withdraws.
-  WindowPoster post = windowPoster(ownerKey_);
-  DownloaderModel* model = this;
-  job->results.addressText = [post, model](const std::string& text) {
-    post([model, text] { model->applyPlayerAddressText(text); });
+  // The worker may outlive the model (abandoned at teardown): it holds only the reply
+  // poster, whose replies teardown withdraws.
+  ReplyPoster<DownloaderModel> reply = replies_.replyTo(this);
+  job->results.addressText = [reply](const std::string& text) {
+    reply.post([text](DownloaderModel& model) { model.applyPlayerAddressText(text); });
   };
-  job->results.addressFailed = [post, model] { post([model] { model->addressReady_ = true; }); };
-  job->results.campaign = [post, model](std::vector<GameRecord> games, Branding branding) {
-    post([model, games, branding] {
-      model->games_.insert(model->games_.end(), games.begin(), games.end());
-      model->branding_ = branding;
+  job->results.addressFailed = [reply] {
+    reply.post([](DownloaderModel& model) { model.take(install_flow::Input::kAddressesReady); });
+  };
+  job->results.campaign = [reply](std::vector<GameRecord> games, Branding branding) {
+    reply.post([games, branding](DownloaderModel& model) {
+      model.games_.insert(model.games_.end(), games.begin(), games.end());
+      model.branding_ = branding;
     });
   };
-  job->results.channelId = [post, model](const std::wstring& id) { post([model, id] { model->machineChannelId_ = id; }); };
-  job->results.customerInfo = [post, model](const CustomerInfo& info) {
-    post([model, info] { model->customerInfo_ = info; });
+  job->results.channelId = [reply](const std::wstring& id) {
+    reply.post([id](DownloaderModel& model) { model.machineChannelId_ = id; });
+  };
+  job->results.customerInfo = [reply](const CustomerInfo& info) {
+    reply.post([info](DownloaderModel& model) { model.customerInfo_ = info; });
   };
   addressJob_ = job;
   addressWorker_.start(makeRunable([job] {
@@ -185,14 +328,15 @@ void DownloaderModel::startAddressWorker() {
 }
 
 void DownloaderModel::applyPlayerAddressText(const std::string& text) {
+  VEL_CHECK_THREAD(thread_);
   VEL_LOG(L"start parse data");
   if (!readPlayerAddresses(text, ConfigImp::instance().variant(), addresses_, player4Addresses_)) {
     VEL_LOG(L"error parse");
     events::reportDownloadAddressFail();
-    addressReady_ = true;
+    take(install_flow::Input::kAddressesReady);
     return;
   }
-  addressReady_ = true;
+  take(install_flow::Input::kAddressesReady);
   VEL_LOG(L"version:%s url:%s spare url:%s", addresses_.version.c_str(), addresses_.url.c_str(),
           addresses_.spareUrl.c_str());
 }
@@ -206,6 +350,7 @@ std::wstring DownloaderModel::setupFilePath() const {
 uint32_t DownloaderModel::installStartTick() const { return setupRun_ ? setupRun_->startTick.load() : 0; }
 
 void DownloaderModel::startInstallPlayer() {
+  VEL_CHECK_THREAD(thread_);
   // One run at a time: a run still going is asked to end and given its limit.
   if (setupRun_) setupRun_->cancel();
   stopWorker(setupRunWorker_);
@@ -221,27 +366,15 @@ void DownloaderModel::startInstallPlayer() {
   if (addressJob_) job->answers = addressJob_->answers;
   job->setupWaitMilliseconds = setupWaitMilliseconds_;
   job->heldSetup = std::move(heldSetup_);
-  // The worker never touches the model: what it reports is applied on the window thread,
-  // where a task still queued at teardown is withdrawn with the model's others.
-  // The worker may outlive the model (abandoned at teardown), so it holds the owner key,
-  // not the model; the model is only reached inside tasks that run while the key is live.
-  DownloaderModel* model = this;
-  WindowPoster post = windowPoster(ownerKey_);
-  setupReport_ = SetupReport::kNone;
+  // The worker may outlive the model (abandoned at teardown): what it reports comes back as
+  // replies, withdrawn with the model's others.
+  ReplyPoster<DownloaderModel> reply = replies_.replyTo(this);
   std::wstring openId = openId_;
-  job->setupFileMissing = [post, model, openId] {
-    post([model, openId] { events::sendSetupFileMissing(model->analytics_, openId); });
+  job->setupFileMissing = [reply, openId] {
+    reply.post([openId](DownloaderModel& model) { events::sendSetupFileMissing(model.analytics_, openId); });
   };
-  job->finished = [post, model](bool setupRan) {
-    post([model, setupRan] {
-      // The setup's window messages were posted before it ended, so they are in by now.
-      const bool succeeded = setupRan && model->setupReport_ == SetupReport::kSucceeded;
-      if (setupRan && !succeeded) {
-        VEL_LOG(L"setup ended without reporting success (%s)",
-                model->setupReport_ == SetupReport::kFailed ? L"failure reported" : L"nothing reported");
-      }
-      if (model->callbacks_.installFinished) model->callbacks_.installFinished(succeeded);
-    });
+  job->finished = [reply](bool setupRan) {
+    reply.post([setupRan](DownloaderModel& model) { model.onSetupRunEnded(setupRan); });
   };
   setupRun_ = job;
   setupRunWorker_.start(makeRunable([job] {
@@ -255,9 +388,7 @@ void DownloaderModel::startInstallPlayer() {
 }
 
 void DownloaderModel::onSetupReported(bool succeeded) {
-  // A failure once reported stays: a later success message does not undo it.
-  if (setupReport_ == SetupReport::kFailed) return;
-  setupReport_ = succeeded ? SetupReport::kSucceeded : SetupReport::kFailed;
+  take(succeeded ? install_flow::Input::kSetupReportedSuccess : install_flow::Input::kSetupReportedFailure);
 }
 
 void DownloaderModel::setInstallPath(const std::wstring& path) { installPath_ = asFolder(path); }
@@ -279,26 +410,13 @@ void DownloaderModel::runPlayer(const std::wstring& argument) {
   player_launch::runPlayer(installPath_, argument, player_launch::systemShell());
 }
 
-void DownloaderModel::onAddressWaitTick(bool resume) {
-  int before = g_addressWaitTicks++;
-  if (before == 0 && !addressReady_) return;
-  addressReady_ = true;
-  addressWaitTimer_.stop();
-  startDownloadPlayer(resume);
-}
-
 void DownloaderModel::stopWorker(WorkerThread& worker) {
   worker.requestStop();
   worker.stop(kWorkerStopMilliseconds);
 }
 
 void DownloaderModel::startDownloadPlayer(bool resume) {
-  if (!addressReady_) {
-    VEL_LOG(L"start downloader. bug getting player url");
-    DownloaderModel* model = this;
-    addressWaitTimer_.start(kAddressWaitMilliseconds, makeRunable([model, resume] { model->onAddressWaitTick(resume); }));
-    return;
-  }
+  VEL_CHECK_THREAD(thread_);
   ConfigImp& config = ConfigImp::instance();
   if (addresses_.url.empty()) {
     addresses_.url = config.setupDownloadUrl(false);
@@ -310,23 +428,21 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
   if (setupDownload_) setupDownload_->cancel();
   stopWorker(downloadWorker_);
 
-  DownloaderModel* model = this;
-  WindowPoster post = windowPoster(ownerKey_);
+  ReplyPoster<DownloaderModel> reply = replies_.replyTo(this);
   auto download = std::make_shared<SetupDownload>(
-      [post, model](int64_t received, int64_t total) {
+      [reply](int64_t received, int64_t total) {
         // Without an announced length the percentage comes from the assumed total, which
         // keeps it below 100; the window gets -1 and shows only what has arrived.
         const int percent = download_rules::percentOf(received, download_rules::displayTotal(received, total));
         const int shownTotal = total < 0 ? -1 : static_cast<int>(total);
-        post([model, percent, received, shownTotal] {
-          if (model->callbacks_.downloadProgress) {
-            model->callbacks_.downloadProgress(percent, static_cast<int>(received), shownTotal);
-          }
+        const int shownReceived = static_cast<int>(received);
+        reply.post([percent, shownReceived, shownTotal](DownloaderModel& model) {
+          model.tell([&](ModelObserver& observer) { observer.showDownloadProgress(percent, shownReceived, shownTotal); });
         });
       },
-      [post, model](int percent) {
-        post([model, percent] {
-          if (model->callbacks_.downloadPercent) model->callbacks_.downloadPercent(percent);
+      [reply](int percent) {
+        reply.post([percent](DownloaderModel& model) {
+          model.tell([&](ModelObserver& observer) { observer.showDownloadPercent(percent); });
         });
       });
   SetupChecker checker = setupChecker_;
@@ -343,7 +459,7 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
   std::shared_ptr<utility::UniqueHandle> previousWriterDone = downloadWriterDone_;
   auto writerDone = std::make_shared<utility::UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   downloadWriterDone_ = writerDone;
-  downloadWorker_.start(makeRunable([post, model, download, folder, path, mainUrl, spareUrl, resume, startTick,
+  downloadWorker_.start(makeRunable([reply, download, folder, path, mainUrl, spareUrl, resume, startTick,
                                      previousWriterDone, writerDone] {
     SetOnExit doneOnExit(writerDone);
     // A previous worker abandoned at its stop limit may still write the setup file.
@@ -367,16 +483,18 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
     if (!download->cancelled()) {
       if (result.success) {
         std::shared_ptr<utility::UniqueHandle> held = result.heldSetup;
-        post([model, held] {
-          model->heldSetup_ = held;
-          if (model->callbacks_.downloadSucceeded) model->callbacks_.downloadSucceeded();
+        reply.post([held](DownloaderModel& model) {
+          model.heldSetup_ = held;
+          model.take(install_flow::Input::kDownloadSucceeded);
         });
         events::reportDownloadSuccess();
         events::reportDownloadDuration(static_cast<int>(GetTickCount() - startTick));
       } else {
         int64_t partial = result.partialSize;
-        post([model, partial] {
-          if (model->callbacks_.downloadFailed) model->callbacks_.downloadFailed(partial);
+        reply.post([partial](DownloaderModel& model) {
+          install_flow::Facts facts;
+          facts.partialKept = partial != 0;
+          model.take(install_flow::Input::kDownloadFailed, facts);
         });
         events::reportDownloadFail(result.wininetFirstCode, result.wininetSecondCode);
       }
@@ -386,7 +504,10 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
 }
 
 void DownloaderModel::teardown() {
+  VEL_CHECK_THREAD(thread_);
   addressWaitTimer_.stop();
+  // Stopped before the replies are withdrawn: after stop the game worker posts nothing more.
+  if (gameJob_) gameJob_->stop(kWorkerStopMilliseconds);
   singleInstanceMutex_.reset();
   if (addressJob_) addressJob_->cancel();
   stopWorker(addressWorker_);
@@ -395,7 +516,8 @@ void DownloaderModel::teardown() {
   if (setupRun_) setupRun_->cancel();
   stopWorker(setupRunWorker_);
   analytics_.setDisabled(true);
-  if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->cancel(ownerKey_);
+  replies_.cancel();
+  observer_ = nullptr;
 }
 
 void DownloaderModel::applyFileName(const std::wstring& modulePath) {

@@ -13,35 +13,28 @@
 #include <vector>
 
 #include "core/dispatch_timer.h"
+#include "core/task_owner.h"
+#include "core/thread_checker.h"
 #include "core/worker_thread.h"
 #include "identity/game_record.h"
+#include "model/install_flow.h"
+#include "model/model_observer.h"
 #include "model/service_documents.h"
 #include "model/setup_download.h"
 #include "skin/language_record.h"
 #include "telemetry/google_analytics.h"
 #include "utility/unique_handle.h"
 
+class GameInstallJob;
 class SetupDownload;
 struct AddressJob;
 struct SetupRunJob;
 
-// What the window hears from the model, always on the window thread.
-struct ModelCallbacks {
-  std::function<void(int percent, int received, int total)> downloadProgress;  // low 32 bits of the counts
-  std::function<void(int percent)> downloadPercent;
-  std::function<void()> downloadSucceeded;
-  std::function<void(int64_t partialSize)> downloadFailed;
-  std::function<void(bool success)> installFinished;
-};
-
 class DownloaderModel {
  public:
-  // The application makes the one model (create, which returns it), and destroys it once at
-  // shutdown (destroyInstance). instance() is that model, or null when there is none: an
-  // access after shutdown never makes a fresh, empty model.
-  static DownloaderModel* create();
-  static DownloaderModel* instance();
-  static void destroyInstance();
+  // The application makes the one model at start-up and destroys it at shutdown; the
+  // window and the boxes are handed it. Window thread: it lives there.
+  DownloaderModel();
   ~DownloaderModel();
   DownloaderModel(const DownloaderModel&) = delete;
   DownloaderModel& operator=(const DownloaderModel&) = delete;
@@ -93,26 +86,45 @@ class DownloaderModel {
   const std::wstring& analyticsMeasurementId() const { return analytics_.measurementId(); }
   const std::wstring& analyticsApiSecret() const { return analytics_.apiSecret(); }
   // Called at shutdown: stops the timer and the workers (bounded), cancels the model's
-  // queued window tasks; no analytics event is accepted afterwards.
+  // queued replies; no analytics event is accepted afterwards.
   void teardown();
 
-  // The window registers these before the workflow starts.
-  void setCallbacks(ModelCallbacks callbacks) { callbacks_ = std::move(callbacks); }
+  // The window that shows the flow, registered before the workflow starts and cleared when
+  // it goes (null: nobody to tell).
+  void setObserver(ModelObserver* observer);
+
+  // The window's commands; each is an input of the install flow (model/install_flow.h).
+  // Install: the setup page's input passed its checks.
+  void install();
+  // The download error box: resume the download.
+  void retryDownload();
+  // The finish page's Start.
+  void startPlayer();
+  // The close button, Alt+F4 or the taskbar: the observer hears the stage's answer.
+  void requestClose();
+  install_flow::State flowState() const { return flow_.state(); }
+  // Tests that run one step alone start the flow where that step belongs.
+  void setFlowForTest(const install_flow::InstallFlow& flow) { flow_ = flow; }
 
   // Window thread. Starts the address worker (once); the documents are then fetched in the
   // background and their results applied on the window thread.
   void startAddressWorker();
-  // Window thread. resume false: from nothing (Install); true: keep partial files (retry).
+  // Window thread: the download step (the flow runs it; tests may run it alone). resume
+  // false: from nothing; true: keep the partial files.
   void startDownloadPlayer(bool resume);
   // The player address reader, applied on the window thread.
   void applyPlayerAddressText(const std::string& text);
 
-  // Window thread, after the download succeeded: runs the setup and the branding on the
-  // setup-run worker and reports through ModelCallbacks::installFinished: true only when the
-  // setup ended in time and reported success (onSetupReported). Does not wait.
+  // Window thread, the setup-run step after the download: runs the setup and the branding on
+  // the setup-run worker; its end is the flow's "setup ended" input. Does not wait.
   void startInstallPlayer();
   // Window thread: the setup's own report of its outcome (its window messages).
   void onSetupReported(bool succeeded);
+  // Window thread: the setup run is over (its worker's reply; tests of later stages feed it).
+  void onSetupRunEnded(bool setupRan);
+  // Game runs of the console program end after this long (tests shorten it).
+  void setGameConsoleWait(DWORD milliseconds) { gameConsoleWait_ = milliseconds; }
+
   // How long the setup may run before it counts as failed (tests shorten it).
   void setSetupWaitLimit(DWORD milliseconds) { setupWaitMilliseconds_ = milliseconds; }
   // Window thread: the locale the user picked, and the setup's language code from it.
@@ -121,7 +133,7 @@ class DownloaderModel {
   void launchPlayer();
   void runPlayer(const std::wstring& argument);
 
-  bool addressReady() const { return addressReady_; }
+  bool addressReady() const { return flow_.addressesReady(); }
   const PlayerAddressSet& playerAddresses() const { return addresses_; }
   const PlayerAddressSet& player4Addresses() const { return player4Addresses_; }
   const Branding& branding() const { return branding_; }
@@ -139,13 +151,20 @@ class DownloaderModel {
   static constexpr UINT kAddressWaitMilliseconds = 1000;
 
  private:
-  DownloaderModel();
   void applyFileName(const std::wstring& modulePath);
   void deriveLanguage();
   void applyCommandLine(const wchar_t* commandLine);
   void startBackgroundWork();
-  void onAddressWaitTick(bool resume);
+  void take(install_flow::Input input, const install_flow::Facts& facts = install_flow::Facts());
+  void runStep(install_flow::Step step);
+  void startGames();
+  void startPlayerWithLastGame();
   void stopWorker(WorkerThread& worker);
+  template <class F>
+  void tell(F call) {
+    if (observer_) call(*observer_);
+  }
+  friend class ModelGameSink;
 
   std::wstring openId_ = L"100";
   std::wstring packageName_;
@@ -162,11 +181,11 @@ class DownloaderModel {
   bool recommendedIsSsd_ = false;
   HINSTANCE instanceHandle_ = nullptr;
 
-  // The owner key of this model's window tasks. Not the model's address: a later model may
-  // be made at the same address, and a cancelled owner stays cancelled.
-  const void* ownerKey_;
-  ModelCallbacks callbacks_;
-  bool addressReady_ = false;
+  ThreadChecker thread_;
+  // The replies of this model's workers; teardown withdraws them.
+  TaskOwner replies_;
+  ModelObserver* observer_ = nullptr;
+  install_flow::InstallFlow flow_;
   PlayerAddressSet addresses_;
   PlayerAddressSet player4Addresses_;
   Branding branding_;
@@ -186,8 +205,9 @@ class DownloaderModel {
   // The checked setup, held from the check until the setup run has started it.
   std::shared_ptr<utility::UniqueHandle> heldSetup_;
   std::shared_ptr<SetupRunJob> setupRun_;
-  enum class SetupReport { kNone, kSucceeded, kFailed };
-  SetupReport setupReport_ = SetupReport::kNone;
+  std::unique_ptr<GameInstallJob> gameJob_;
+  DWORD gameConsoleWait_;
+  std::wstring lastGamePackage_;
   // Set when the last download's worker has ended: the next one waits for it before it
   // touches the setup file, so an abandoned writer never writes beside a new one.
   std::shared_ptr<utility::UniqueHandle> downloadWriterDone_;

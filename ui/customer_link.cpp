@@ -57,9 +57,8 @@ std::wstring customerLinkToOpen(const std::wstring& documentLink) {
   return tableLink;
 }
 
-void openCustomerLink() {
-  const DownloaderModel* model = DownloaderModel::instance();
-  const std::wstring address = customerLinkToOpen(model ? model->customerLink() : std::wstring());
+void openCustomerLink(const std::wstring& documentLink) {
+  const std::wstring address = customerLinkToOpen(documentLink);
   if (!address.empty()) openAddress(address);
 }
 

@@ -17,8 +17,9 @@ bool isWebAddress(const std::wstring& address);
 // otherwise the language table's "customerLink".
 std::wstring customerLinkToOpen(const std::wstring& documentLink);
 
-// Opens customerLinkToOpen(the model's customer link) with the system's default handler.
-void openCustomerLink();
+// Opens customerLinkToOpen(documentLink) (the model's customer link) with the system's
+// default handler.
+void openCustomerLink(const std::wstring& documentLink);
 
 // Replaces the opening of addresses (tests record them); an empty function restores the
 // system's default handler.

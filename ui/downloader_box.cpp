@@ -4,11 +4,10 @@
 #include "telemetry/event_catalogue.h"
 #include "ui/button_fit.h"
 #include "ui/message_box.h"
+#include "ui/open_boxes.h"
 #include "utility/log.h"
 
 namespace {
-
-DownloaderBox* g_current = nullptr;
 
 const wchar_t* const kNeutralImages[3] = {L"file='button_box_cancel.png' source='0,0,100,32'",
                                           L"file='button_box_cancel.png' source='100,0,200,32'",
@@ -26,43 +25,38 @@ void setImages(toolkit::CControlUI* control, const wchar_t* const images[3]) {
 
 }  // namespace
 
-DownloaderBox* DownloaderBox::current() { return g_current; }
+DownloaderBox* DownloaderBox::openOver(HWND owner) {
+  ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner);
+  HWND window = boxes ? boxes->find(ui::OpenBoxes::kExitConfirmation) : nullptr;
+  return window ? static_cast<DownloaderBox*>(toolkit::WindowImplBase::fromHandle(window)) : nullptr;
+}
 
-DownloaderBox* DownloaderBox::show(HWND owner, int downloadPercent) {
-  if (g_current) {
-    // Ended now rather than by a posted close: its end enables and shows the owner, which
-    // must come before the new box disables it, not after.
-    DownloaderBox* previous = g_current;
-    if (previous->hwnd()) {
-      DestroyWindow(previous->hwnd());
-    } else {
-      g_current = nullptr;
-      delete previous;
-    }
-  }
-  auto* box = new DownloaderBox(owner, downloadPercent);
-  g_current = box;
+DownloaderBox* DownloaderBox::show(HWND owner, DownloaderModel& model, int downloadPercent) {
+  // Ended now rather than by a posted close: its end enables and shows the owner, which
+  // must come before the new box disables it, not after.
+  if (DownloaderBox* previous = openOver(owner)) DestroyWindow(previous->hwnd());
+  auto* box = new DownloaderBox(owner, model, downloadPercent);
   HWND window = box->create(owner, L"@MSGBox_noice", msg::MessageBoxWindow::kStyle, msg::MessageBoxWindow::kExStyle, 0, 0, 436, 236);
   if (!window) {
-    g_current = nullptr;
     delete box;
     return nullptr;
   }
+  if (ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner)) boxes->add(ui::OpenBoxes::kExitConfirmation, window);
   box->centerWindow();
   box->showWindow(true, true);
   if (owner) EnableWindow(owner, FALSE);
   return box;
 }
 
-DownloaderBox::DownloaderBox(HWND owner, int downloadPercent) : owner_(owner), downloadPercent_(downloadPercent) {
+DownloaderBox::DownloaderBox(HWND owner, DownloaderModel& model, int downloadPercent)
+    : owner_(owner), model_(model), downloadPercent_(downloadPercent) {
   addNotify(L"click", L"btnLeft", &DownloaderBox::onLeave);
   addNotify(L"click", L"btnRight", &DownloaderBox::onStay);
   addNotify(L"click", L"btnSure", &DownloaderBox::onStay);
 }
 
 void DownloaderBox::initWindow() {
-  setDefaultFont(L"微软雅黑", 12);
-  for (int id = 0; id < 4; ++id) addFont(id, L"微软雅黑", 12 + 2 * id);
+  msg::setBoxFonts(*this);
   struct Text {
     const wchar_t* control;
     const wchar_t* text;
@@ -88,7 +82,7 @@ void DownloaderBox::onLeave(toolkit::TNotifyUI&) {
     ShowWindow(owner_, SW_HIDE);
   }
   // Only once nothing is on screen: the event is sent before returning and may take seconds.
-  if (DownloaderModel* model = DownloaderModel::instance()) events::sendUserCancelNow(model->analytics(), model->openId());
+  events::sendUserCancelNow(model_.analytics(), model_.openId());
   close(IDOK);
   events::reportCancelByUser();
   PostQuitMessage(0);
@@ -97,7 +91,7 @@ void DownloaderBox::onLeave(toolkit::TNotifyUI&) {
 void DownloaderBox::onStay(toolkit::TNotifyUI&) { close(IDCANCEL); }
 
 void DownloaderBox::onFinalMessage(HWND window) {
-  if (g_current == this) g_current = nullptr;
+  if (ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner_)) boxes->remove(ui::OpenBoxes::kExitConfirmation, window);
   if (owner_ && IsWindow(owner_)) {
     EnableWindow(owner_, TRUE);
     // After "Yes" the owner stays hidden: the installer is ending.

@@ -1,17 +1,20 @@
 #pragma once
 // The exit confirmation shown while nothing is installed yet: "Yes" leaves the installer
-// (telemetry first), "No" keeps it. At most one exists; a new request replaces the open one.
-// Window thread only.
+// (telemetry first), "No" keeps it. At most one is open over its owner (ui/open_boxes.h); a
+// new request replaces the open one. Window thread only.
 #include <windows.h>
 
 #include "toolkit/window_impl_base.h"
 
+class DownloaderModel;
+
 class DownloaderBox : public toolkit::WindowImplBase {
  public:
-  // Replaces any open exit confirmation, then shows one over owner and disables it.
-  static DownloaderBox* show(HWND owner, int downloadPercent);
-  // The open exit confirmation, or null.
-  static DownloaderBox* current();
+  // Replaces any open exit confirmation over owner, then shows one over owner and disables
+  // it. "Yes" tells the model's analytics client.
+  static DownloaderBox* show(HWND owner, DownloaderModel& model, int downloadPercent);
+  // The exit confirmation open over owner, or null.
+  static DownloaderBox* openOver(HWND owner);
 
   HWND owner() const { return owner_; }
   int downloadPercent() const { return downloadPercent_; }
@@ -26,11 +29,12 @@ class DownloaderBox : public toolkit::WindowImplBase {
   toolkit::CControlUI* defaultButton() override { return findControl(L"btnRight"); }
 
  private:
-  DownloaderBox(HWND owner, int downloadPercent);
+  DownloaderBox(HWND owner, DownloaderModel& model, int downloadPercent);
   void onLeave(toolkit::TNotifyUI& msg);
   void onStay(toolkit::TNotifyUI& msg);
 
   HWND owner_;
+  DownloaderModel& model_;
   int downloadPercent_;
   bool leaving_ = false;
 };

@@ -6,6 +6,7 @@
 #include "ui/button_fit.h"
 #include "ui/customer_link.h"
 #include "ui/message_box.h"
+#include "ui/open_boxes.h"
 
 namespace {
 
@@ -17,11 +18,6 @@ constexpr int kButtonTextPadding = 32;
 constexpr int kMaxAnswerWidth = 199;
 constexpr int kMaxLinkWidth = 400;
 
-void setBoxFonts(toolkit::WindowImplBase& box) {
-  box.setDefaultFont(L"微软雅黑", 12);
-  for (int id = 0; id < 4; ++id) box.addFont(id, L"微软雅黑", 12 + 2 * id);
-}
-
 void fitButtons(toolkit::WindowImplBase& box) {
   ui::growButtonsToText(box, {L"btnLeft", L"btnRight", L"btnSure"}, kButtonTextPadding, kMaxAnswerWidth);
   ui::growButtonsToText(box, {L"loadingContactUsBtn"}, kButtonTextPadding, kMaxLinkWidth);
@@ -30,44 +26,59 @@ void fitButtons(toolkit::WindowImplBase& box) {
 // The customer information document's install error text replaces the install error box's
 // message. The download error box keeps its own: that text speaks of the setup, which
 // never ran after a failed download.
-void applyInstallErrorText(toolkit::WindowImplBase& box) {
-  const DownloaderModel* model = DownloaderModel::instance();
-  if (!model || model->installErrorText().empty()) return;
-  const std::wstring& text = model->installErrorText();
+void applyInstallErrorText(toolkit::WindowImplBase& box, const DownloaderModel& model) {
+  const std::wstring& text = model.installErrorText();
+  if (text.empty()) return;
   if (toolkit::CControlUI* label = box.findControl(L"descriptlabel")) label->setText(text);
 }
 
 template <class Box>
-Box* showOver(Box* box, HWND owner) {
-  if (!box->create(owner, L"@MsgBox_error", msg::MessageBoxWindow::kStyle, kErrorBoxExStyle, 0, 0, 456, 296)) {
+Box* showOver(Box* box, HWND owner, const wchar_t* key) {
+  ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner);
+  if (boxes && boxes->isOpen(key)) {
     delete box;
     return nullptr;
   }
+  HWND window = box->create(owner, L"@MsgBox_error", msg::MessageBoxWindow::kStyle, kErrorBoxExStyle, 0, 0, 456, 296);
+  if (!window) {
+    delete box;
+    return nullptr;
+  }
+  if (boxes) boxes->add(key, window);
   box->centerWindow();
   box->showWindow(true, true);
   return box;
 }
 
-}  // namespace
-
-VelDownloaderErrorBox* VelDownloaderErrorBox::show(HWND owner, std::function<void()> closeAction, int downloadPercent) {
-  return showOver(new VelDownloaderErrorBox(std::move(closeAction), downloadPercent), owner);
+// After the box's last message: its key is free again, then its close action runs.
+void closed(HWND owner, HWND window, const wchar_t* key, const std::function<void()>& action) {
+  if (ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner)) boxes->remove(key, window);
+  if (action) action();
 }
 
-VelDownloaderErrorBox::VelDownloaderErrorBox(std::function<void()> closeAction, int downloadPercent)
-    : closeAction_(std::move(closeAction)), downloadPercent_(downloadPercent) {
+}  // namespace
+
+VelDownloaderErrorBox* VelDownloaderErrorBox::show(HWND owner, DownloaderModel& model, std::function<void()> closeAction,
+                                                   int downloadPercent) {
+  return showOver(new VelDownloaderErrorBox(model, std::move(closeAction), downloadPercent), owner,
+                  ui::OpenBoxes::kDownloadError);
+}
+
+VelDownloaderErrorBox::VelDownloaderErrorBox(DownloaderModel& model, std::function<void()> closeAction,
+                                             int downloadPercent)
+    : model_(model), closeAction_(std::move(closeAction)), downloadPercent_(downloadPercent) {
   addNotify(L"click", L"btnLeft", &VelDownloaderErrorBox::onRetry);
   addNotify(L"click", L"btnRight", &VelDownloaderErrorBox::onBrowser);
   addNotify(L"click", L"loadingContactUsBtn", &VelDownloaderErrorBox::onContact);
 }
 
 void VelDownloaderErrorBox::initWindow() {
-  setBoxFonts(*this);
+  msg::setBoxFonts(*this);
   fitButtons(*this);
 }
 
 void VelDownloaderErrorBox::onRetry(toolkit::TNotifyUI&) {
-  if (DownloaderModel* model = DownloaderModel::instance()) model->startDownloadPlayer(true);
+  model_.retryDownload();
   close(IDRETRY);
 }
 
@@ -78,31 +89,31 @@ void VelDownloaderErrorBox::onBrowser(toolkit::TNotifyUI&) {
   const bool whole = downloadPercent_ >= 100;
   const ConfigImp& config = ConfigImp::instance();
   msg::openAddress(whole ? config.homePage() : config.browserDownloadUrl());
-  if (DownloaderModel* model = DownloaderModel::instance()) {
-    if (whole) {
-      events::sendHomePageInstallNow(model->analytics());
-    } else {
-      events::sendBrowserDownloadNow(model->analytics());
-    }
+  if (whole) {
+    events::sendHomePageInstallNow(model_.analytics());
+  } else {
+    events::sendBrowserDownloadNow(model_.analytics());
   }
   close(IDOK);
   PostQuitMessage(0);
 }
 
-void VelDownloaderErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(); }
+void VelDownloaderErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(model_.customerLink()); }
 
 void VelDownloaderErrorBox::onFinalMessage(HWND window) {
   // Moved out first: the action may make a new box, and this object is deleted next.
   std::function<void()> action = std::move(closeAction_);
+  HWND owner = GetWindow(window, GW_OWNER);
   WindowImplBase::onFinalMessage(window);
-  if (action) action();
+  closed(owner, window, ui::OpenBoxes::kDownloadError, action);
 }
 
-VelInstallErrorBox* VelInstallErrorBox::show(HWND owner, std::function<void()> closeAction) {
-  return showOver(new VelInstallErrorBox(std::move(closeAction)), owner);
+VelInstallErrorBox* VelInstallErrorBox::show(HWND owner, DownloaderModel& model, std::function<void()> closeAction) {
+  return showOver(new VelInstallErrorBox(model, std::move(closeAction)), owner, ui::OpenBoxes::kInstallError);
 }
 
-VelInstallErrorBox::VelInstallErrorBox(std::function<void()> closeAction) : closeAction_(std::move(closeAction)) {
+VelInstallErrorBox::VelInstallErrorBox(DownloaderModel& model, std::function<void()> closeAction)
+    : model_(model), closeAction_(std::move(closeAction)) {
   addNotify(L"click", L"btnLeft", &VelInstallErrorBox::onLeave);
   addNotify(L"click", L"btnRight", &VelInstallErrorBox::onCloseAndLeave);
   addNotify(L"click", L"btnSure", &VelInstallErrorBox::onCloseAndLeave);
@@ -110,9 +121,9 @@ VelInstallErrorBox::VelInstallErrorBox(std::function<void()> closeAction) : clos
 }
 
 void VelInstallErrorBox::initWindow() {
-  setBoxFonts(*this);
+  msg::setBoxFonts(*this);
   fitButtons(*this);
-  applyInstallErrorText(*this);
+  applyInstallErrorText(*this, model_);
 }
 
 void VelInstallErrorBox::onLeave(toolkit::TNotifyUI&) { PostQuitMessage(0); }
@@ -122,10 +133,11 @@ void VelInstallErrorBox::onCloseAndLeave(toolkit::TNotifyUI&) {
   PostQuitMessage(0);
 }
 
-void VelInstallErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(); }
+void VelInstallErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(model_.customerLink()); }
 
 void VelInstallErrorBox::onFinalMessage(HWND window) {
   std::function<void()> action = std::move(closeAction_);
+  HWND owner = GetWindow(window, GW_OWNER);
   WindowImplBase::onFinalMessage(window);
-  if (action) action();
+  closed(owner, window, ui::OpenBoxes::kInstallError, action);
 }

@@ -1,20 +1,25 @@
 #pragma once
-// The two failure boxes over the main window. Neither disables its owner. Each runs its
-// close action after its last message, so the main window can forget it. Window thread only.
+// The two failure boxes over the main window. Neither disables its owner; each is open at
+// most once over it (ui/open_boxes.h) and runs its close action after its last message.
+// Window thread only.
 #include <windows.h>
 
 #include <functional>
 
 #include "toolkit/window_impl_base.h"
 
+class DownloaderModel;
+
 // The player download failed: retry (resumes the partial file), download through the web
 // browser (and leave), or contact customer service.
 class VelDownloaderErrorBox : public toolkit::WindowImplBase {
  public:
-  // Created over owner, centred and shown; null when the window could not be made.
-  // downloadPercent picks the browser button's address: below 100 the download address,
-  // at 100 (the file came whole but was refused) the home page.
-  static VelDownloaderErrorBox* show(HWND owner, std::function<void()> closeAction, int downloadPercent = 0);
+  // Created over owner, centred and shown; null when one is open over owner already or the
+  // window could not be made. Retry resumes the model's download. downloadPercent picks the
+  // browser button's address: below 100 the download address, at 100 (the file came whole
+  // but was refused) the home page.
+  static VelDownloaderErrorBox* show(HWND owner, DownloaderModel& model, std::function<void()> closeAction,
+                                     int downloadPercent = 0);
 
  protected:
   const wchar_t* getWindowClassName() const override { return L"downloadErrorBox"; }
@@ -25,11 +30,12 @@ class VelDownloaderErrorBox : public toolkit::WindowImplBase {
   toolkit::CControlUI* defaultButton() override { return findControl(L"btnLeft"); }
 
  private:
-  VelDownloaderErrorBox(std::function<void()> closeAction, int downloadPercent);
+  VelDownloaderErrorBox(DownloaderModel& model, std::function<void()> closeAction, int downloadPercent);
   void onRetry(toolkit::TNotifyUI& msg);
   void onBrowser(toolkit::TNotifyUI& msg);
   void onContact(toolkit::TNotifyUI& msg);
 
+  DownloaderModel& model_;
   std::function<void()> closeAction_;
   int downloadPercent_;
 };
@@ -37,7 +43,9 @@ class VelDownloaderErrorBox : public toolkit::WindowImplBase {
 // The player setup failed: leave, or contact customer service.
 class VelInstallErrorBox : public toolkit::WindowImplBase {
  public:
-  static VelInstallErrorBox* show(HWND owner, std::function<void()> closeAction);
+  // As the download error box; the message is the model's install error text when the
+  // service gave one.
+  static VelInstallErrorBox* show(HWND owner, DownloaderModel& model, std::function<void()> closeAction);
 
  protected:
   const wchar_t* getWindowClassName() const override { return L"VelInstallErrorBox"; }
@@ -48,10 +56,11 @@ class VelInstallErrorBox : public toolkit::WindowImplBase {
   toolkit::CControlUI* defaultButton() override { return findControl(L"btnLeft"); }
 
  private:
-  explicit VelInstallErrorBox(std::function<void()> closeAction);
+  VelInstallErrorBox(DownloaderModel& model, std::function<void()> closeAction);
   void onLeave(toolkit::TNotifyUI& msg);
   void onCloseAndLeave(toolkit::TNotifyUI& msg);
   void onContact(toolkit::TNotifyUI& msg);
 
+  DownloaderModel& model_;
   std::function<void()> closeAction_;
 };

@@ -8,12 +8,7 @@
 #include "core/main_thread_dispatcher.h"
 #include "identity/config_imp.h"
 #include "model/downloader_model.h"
-#include "model/game_files.h"
-#include "model/game_handover.h"
-#include "model/game_install_job.h"
 #include "ui/game_progress_text.h"
-#include "utility/process.h"
-#include "utility/user_shell.h"
 #include "skin/language_table.h"
 #include "telemetry/event_catalogue.h"
 #include "skin/skin_files.h"
@@ -54,11 +49,6 @@ int CALLBACK browseCallback(HWND dialog, UINT message, LPARAM, LPARAM) {
   return 0;
 }
 
-bool fileExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The licence of the UI language, packed in the skin archive; empty when there is none.
 std::wstring licenceText(const std::wstring& shortCode) {
   std::string bytes;
@@ -66,45 +56,12 @@ std::wstring licenceText(const std::wstring& shortCode) {
   return utility::fromUtf8(bytes);
 }
 
-// The game worker's reports, posted to the window under its owner key: the window withdraws
-// them when it goes, and the job stops calling before that.
-class WindowGameSink : public GameInstallSink {
- public:
-  WindowGameSink(CMainFrame* frame, const void* ownerKey) : frame_(frame), ownerKey_(ownerKey) {}
-  void gameCounted() override {
-    post([](CMainFrame* frame) { frame->onGameCounted(); });
-  }
-  void downloadProgress(int64_t current, int64_t total) override {
-    post([current, total](CMainFrame* frame) { frame->onGameDownloadProgress(current, total); });
-  }
-  void installWaiting() override {
-    post([](CMainFrame* frame) { frame->onGameInstallWaiting(); });
-  }
-  void finished(const std::wstring& lastPackage) override {
-    post([lastPackage](CMainFrame* frame) { frame->onGamesFinished(lastPackage); });
-  }
-
- private:
-  template <class F>
-  void post(F function) {
-    CMainFrame* frame = frame_;
-    if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) {
-      dispatcher->post(ownerKey_, makeRunable([frame, function] { function(frame); }));
-    }
-  }
-  CMainFrame* frame_;
-  const void* ownerKey_;
-};
-
 }  // namespace
 
 CMainFrame* CMainFrame::current() { return g_current; }
 
-CMainFrame::CMainFrame()
-    : alive_(std::make_shared<bool>(true)),
-      ownerKey_(newOwnerKey()),
-      gameConsoleWait_(GameInstallJob::kConsoleWaitMilliseconds),
-      disks_(&helper::systemDisks()) {
+CMainFrame::CMainFrame(DownloaderModel& model)
+    : model_(model), alive_(std::make_shared<bool>(true)), disks_(&helper::systemDisks()) {
   g_current = this;
   addNotify(L"click", L"installnowbtn", &CMainFrame::onInstallNow);
   addNotify(L"click", L"userdefinitionBtn", &CMainFrame::onShowPath);
@@ -137,20 +94,20 @@ void CMainFrame::setVisible(const wchar_t* control, bool visible) {
 }
 
 void CMainFrame::setFonts() {
-  const std::wstring& face = DownloaderModel::instance()->languageRecord().fontFace;
-  const int* sizes = DownloaderModel::instance()->localeName() == L"th_TH" ? kThaiFontSizes : kFontSizes;
+  const std::wstring& face = model_.languageRecord().fontFace;
+  const int* sizes = model_.localeName() == L"th_TH" ? kThaiFontSizes : kFontSizes;
   setDefaultFont(face, sizes[0]);
   for (int id = 0; id < 9; ++id) addFont(id, face, sizes[id + 1]);
 }
 
 void CMainFrame::initWindow() {
-  DownloaderModel* model = DownloaderModel::instance();
+  boxes_.attach(hwnd());
   setFonts();
   refreshSetupState();
   SetWindowTextW(hwnd(), text("Title_wndTitle").c_str());
-  setText(L"pathedit", model->installPath());
-  bindModelCallbacks();
-  languageCode_ = model->uiLanguageCode();
+  setText(L"pathedit", model_.installPath());
+  model_.setObserver(this);
+  languageCode_ = model_.uiLanguageCode();
   showLogo();
   if (toolkit::CControlUI* home = findControl(L"homepageBtn")) {
     home->setTextColor(0xFFFFFFFF);
@@ -160,7 +117,7 @@ void CMainFrame::initWindow() {
 }
 
 void CMainFrame::refreshAfterShow() {
-  setText(L"pathedit", DownloaderModel::instance()->installPath());
+  setText(L"pathedit", model_.installPath());
   showLogo();
   refreshSetupState();
 }
@@ -173,20 +130,8 @@ void CMainFrame::showLogo() {
   setVisible(L"logoControl", !nine);
 }
 
-void CMainFrame::bindModelCallbacks() {
-  ModelCallbacks callbacks;
-  callbacks.downloadProgress = [this](int percent, int downloaded, int total) {
-    onModelDownloadProgress(percent, downloaded, total);
-  };
-  callbacks.downloadPercent = [this](int percent) { onModelDownloadPercent(percent); };
-  callbacks.downloadSucceeded = [this] { onModelInstalling(); };
-  callbacks.downloadFailed = [this](int64_t partialSize) { onModelDownloadFailed(partialSize); };
-  callbacks.installFinished = [this](bool ok) { onModelInstallResult(ok); };
-  DownloaderModel::instance()->setCallbacks(std::move(callbacks));
-}
-
 void CMainFrame::refreshSetupState() {
-  const std::wstring& installPath = DownloaderModel::instance()->installPath();
+  const std::wstring& installPath = model_.installPath();
   const bool valid = helper::isValidInstallPath(installPath, *disks_);
   toolkit::CControlUI* edit = findControl(L"pathedit");
   if (edit && edit->getText() != installPath) edit->setText(installPath);
@@ -238,31 +183,27 @@ toolkit::CControlUI* CMainFrame::defaultButton() {
 // ---- Install path -------------------------------------------------------------------------
 
 void CMainFrame::setInstallPath(const std::wstring& path) {
-  DownloaderModel* model = DownloaderModel::instance();
-  if (path == model->installPath()) return;
+  if (path == model_.installPath()) return;
   const std::wstring q = ui::installFolderFor(path, ui::productFolders(ConfigImp::instance()), *disks_);
-  model->setInstallPath(q);
+  model_.setInstallPath(q);
   setText(L"pathedit", q);
   refreshSetupState();
 }
 
 void CMainFrame::changePathClac(bool checkSsd, const std::wstring& path) {
-  DownloaderModel* model = DownloaderModel::instance();
-  const ui::InstallPathState state{model->installPath(), model->recommendedInstallPath(), model->recommendedIsSsd()};
+  const ui::InstallPathState state{model_.installPath(), model_.recommendedInstallPath(), model_.recommendedIsSsd()};
   const ui::ProductFolders folders = ui::productFolders(ConfigImp::instance());
   applyPathChange(path, ui::planPathChange(path, checkSsd, state, folders, *disks_));
 }
 
 void CMainFrame::adviseAfterSsdDeclined(const std::wstring& path) {
-  DownloaderModel* model = DownloaderModel::instance();
-  const ui::InstallPathState state{model->installPath(), model->recommendedInstallPath(), model->recommendedIsSsd()};
+  const ui::InstallPathState state{model_.installPath(), model_.recommendedInstallPath(), model_.recommendedIsSsd()};
   applyPathChange(path, ui::planAfterSsdDeclined(path, state, ui::productFolders(ConfigImp::instance()), *disks_));
 }
 
 void CMainFrame::applyPathChange(const std::wstring& chosen, const ui::PathChange& change) {
   if (change.unchanged) return;
-  DownloaderModel* model = DownloaderModel::instance();
-  model->setInstallPath(change.installPath);
+  model_.setInstallPath(change.installPath);
   setText(L"pathedit", change.installPath);
   refreshSetupState();
   if (change.sameDrive) {
@@ -320,14 +261,14 @@ void CMainFrame::onLicenceOption(toolkit::TNotifyUI&) { refreshSetupState(); }
 bool CMainFrame::validateBeforeInstall() {
   toolkit::CControlUI* option = findControl(L"acceptprotocolopt");
   auto* licence = static_cast<toolkit::COptionUI*>(option ? option->getInterface(L"Option") : nullptr);
-  const std::wstring& installPath = DownloaderModel::instance()->installPath();
+  const std::wstring& installPath = model_.installPath();
   std::wstring message;
   if (!licence || !licence->isSelected()) {
     message = text("MsgBox_accept_protocol");
   } else if (!helper::isValidInstallPath(installPath, *disks_)) {
     message = text("MsgBox_error_path");
   } else if (helper::freeSpaceMB(installPath.substr(0, 3), *disks_) < kInstallFreeMiB &&
-             !fileExists(installPath + L"\\ovplayer.exe")) {
+             !utility::ufile::exists(installPath + L"\\ovplayer.exe")) {
     message = text("MsgBox_disk_notEnough");
   }
   if (message.empty()) return true;
@@ -337,15 +278,13 @@ bool CMainFrame::validateBeforeInstall() {
 
 void CMainFrame::onInstallNow(toolkit::TNotifyUI&) {
   if (!validateBeforeInstall()) return;
-  VEL_LOG(L"install now: %s", DownloaderModel::instance()->installPath().c_str());
   installStarted_ = true;
   selectPage(kProgressPage);
   setVisible(L"languageCombo", false);
   installStartTick_ = now();
-  // 0 means "nothing started" to the close button.
+  // 0 means "nothing started" to the slow-download box.
   if (installStartTick_ == 0) installStartTick_ = 1;
-  ConfigImp::instance().setInstallMode(2);
-  DownloaderModel::instance()->startDownloadPlayer(false);
+  model_.install();
   events::reportStartDownloader();
   if (ConfigImp::instance().is9()) {
     tipsTimer_.start(kTipMilliseconds, makeRunable([this] { nextTip(); }));
@@ -355,9 +294,9 @@ void CMainFrame::onInstallNow(toolkit::TNotifyUI&) {
 
 void CMainFrame::nextTip() { setText(L"tipInstallLabel", text(ui::processTips().next())); }
 
-// ---- Model callbacks ------------------------------------------------------------------------
+// ---- What the install flow shows ------------------------------------------------------------
 
-void CMainFrame::onModelDownloadProgress(int percent, int downloaded, int total) {
+void CMainFrame::showDownloadProgress(int percent, int downloaded, int total) {
   setVisible(L"downloadProgressLabel", true);
   downloadedBytes_ = downloaded;
   if (percent == -1) {
@@ -368,15 +307,15 @@ void CMainFrame::onModelDownloadProgress(int percent, int downloaded, int total)
   if (downloaded == 0 || total == 0) return;
   setText(L"downloadProgressLabel",
           ui::progressAmountsText(static_cast<uint32_t>(downloaded), total < 0 ? -1 : static_cast<uint32_t>(total)));
-  onModelDownloadPercentShown(percent);
+  showDownloadPhase(percent);
 }
 
-void CMainFrame::onModelDownloadPercent(int percent) {
+void CMainFrame::showDownloadPercent(int percent) {
   setVisible(L"downloadProgressLabel", false);
-  onModelDownloadPercentShown(percent);
+  showDownloadPhase(percent);
 }
 
-void CMainFrame::onModelDownloadPercentShown(int percent) {
+void CMainFrame::showDownloadPhase(int percent) {
   setText(L"loadingprogresslabel", ui::downloadPhaseText(text("Label_downloading"), percent, languageCode_));
   setProgress(L"installprogressbar", ui::downloadBarValue(percent, languageCode_));
   downloadPercent_ = ui::downloadPercentAfter(percent);
@@ -389,7 +328,7 @@ void CMainFrame::setProgress(const wchar_t* control, int value) {
   }
 }
 
-void CMainFrame::onModelInstalling() {
+void CMainFrame::showInstalling() {
   setText(L"loadingprogresslabel", text("Label_installing_waiting"));
   setVisible(L"downloadProgressLabel", false);
   installBarTimer_.stop();
@@ -397,87 +336,49 @@ void CMainFrame::onModelInstalling() {
   // The download is whole even when its last progress was not posted (a fast download
   // reports once a second at most): its full share until the setup's animation takes over.
   setProgress(L"installprogressbar", ui::downloadBarValue(100, languageCode_));
-  DownloaderModel::instance()->startInstallPlayer();
   installBar_.restart();
   installBarTimer_.start(kInstallBarMilliseconds, makeRunable([this] { setProgress(L"installprogressbar", installBar_.tick()); }));
 }
 
-void CMainFrame::onModelInstallResult(bool ok) {
+void CMainFrame::endInstallBar(bool filled) {
   installBarTimer_.stop();
-  if (!ok) {
-    showInstallErrorBox();
-    return;
-  }
-  setProgress(L"installprogressbar", 100);
-  DownloaderModel* model = DownloaderModel::instance();
-  if (!model->games().empty()) {
-    handOverOrInstallGames();
-    return;
-  }
-  if (!model->packageName().empty()) {
-    model->launchPlayer();
-    endMessageLoop();
-    return;
-  }
-  if (installErrorBox_) return;
-  VEL_LOG(L"install finished, finish page");
+  if (filled) setProgress(L"installprogressbar", 100);
+}
+
+void CMainFrame::showFinished() {
+  endInstallBar(true);
   selectPage(kFinishPage);
   finished_ = true;
 }
 
-void CMainFrame::handOverOrInstallGames() {
-  DownloaderModel* model = DownloaderModel::instance();
-  if (model->games().empty()) return;
-  const GameRecord first = model->games().front();
-  const std::wstring argument = gameHandoverArgument(first);
-  if (!argument.empty()) {
-    model->runPlayer(argument);
-    endMessageLoop();
-    return;
-  }
-  startGamePage(first);
-  if (gameJob_) return;  // started once per run
-  gameIndex_ = 0;
-  gameJob_.reset(new GameInstallJob(std::make_shared<WindowGameSink>(this, ownerKey_)));
-  gameJob_->setConsoleWait(gameConsoleWait_);
-  if (!gameJob_->start(model->installPath(), model->games())) VEL_LOG(L"game worker not started");
-}
-
-void CMainFrame::startGamePage(const GameRecord& first) {
+void CMainFrame::showGamePage(const GameRecord& first) {
+  endInstallBar(true);
   selectPage(kGamePage);
   setText(L"apkinstallprogresslabel", ui::gameCaption(text("progress_downloading_label"), first.displayName));
   appName_ = first.displayName;
+  gameIndex_ = 0;
 }
 
-void CMainFrame::onGameDownloadProgress(int64_t current, int64_t total) {
-  const int count = static_cast<int>(DownloaderModel::instance()->games().size());
+void CMainFrame::showGameDownloadProgress(int64_t current, int64_t total) {
+  const int count = static_cast<int>(model_.games().size());
   setText(L"apkinstallprogresslabel",
           ui::gameDownloadLabel(text("progress_downloading_label2"), appName_, gameIndex_, count, current, total));
   setProgress(L"apkinstallprogressbar", ui::gameDownloadBarValue(ui::gameDownloadPercent(current, total)));
 }
 
-void CMainFrame::onGameInstallWaiting() {
+void CMainFrame::showGameInstallWaiting() {
   setText(L"apkinstallprogresslabel", ui::gameCaption(text("Label_installingapp_waiting"), appName_));
   gameTimerRunning_ = setTimer(kGameInstallTimerId, kGameInstallTimerMilliseconds);
 }
 
-void CMainFrame::onGamesFinished(const std::wstring& lastPackage) {
-  const std::wstring& installPath = DownloaderModel::instance()->installPath();
-  // The user's desktop shell starts it without the installer's rights; elevated as before
-  // only where that shell cannot be asked.
-  const std::wstring player = game_files::playerProgram(installPath), argument = game_files::playerArgument(lastPackage);
-  if (!utility::user_shell::shellExecute(player, argument, false)) utility::process::shell(player, argument, true, false);
-  endMessageLoop();
-}
-
-void CMainFrame::onModelDownloadFailed(int64_t partialSize) {
-  if (partialSize != 0) {
-    showDownloadErrorBox();
-    return;
-  }
+void CMainFrame::offerBrowserDownload() {
   std::weak_ptr<bool> alive = alive_;
   msg::ButtonSpec yes{text("Yes"), [this, alive] {
-                        if (!alive.expired()) showWindow(false, false);
+                        if (alive.expired()) {
+                          PostQuitMessage(0);
+                          return;
+                        }
+                        showWindow(false, false);
                         openBrowserDownload();
                         PostQuitMessage(0);
                       },
@@ -488,46 +389,40 @@ void CMainFrame::onModelDownloadFailed(int64_t partialSize) {
 
 void CMainFrame::openBrowserDownload() {
   msg::openAddress(ConfigImp::instance().browserDownloadUrl());
-  events::sendBrowserDownloadNow(DownloaderModel::instance()->analytics());
+  events::sendBrowserDownloadNow(model_.analytics());
 }
 
-void CMainFrame::showDownloadErrorBox() {
-  if (downloadErrorBox_) return;
-  std::weak_ptr<bool> alive = alive_;
-  downloadErrorBox_ = VelDownloaderErrorBox::show(
-      hwnd(),
-      [this, alive] {
-        if (!alive.expired()) downloadErrorBox_ = nullptr;
-      },
-      downloadPercent_);
+void CMainFrame::showDownloadRetry() { VelDownloaderErrorBox::show(hwnd(), model_, nullptr, downloadPercent_); }
+
+void CMainFrame::showInstallFailed() {
+  endInstallBar(false);
+  VelInstallErrorBox::show(hwnd(), model_, nullptr);
 }
 
-void CMainFrame::showInstallErrorBox() {
-  if (installErrorBox_) return;
-  std::weak_ptr<bool> alive = alive_;
-  installErrorBox_ = VelInstallErrorBox::show(hwnd(), [this, alive] {
-    if (!alive.expired()) installErrorBox_ = nullptr;
-  });
+void CMainFrame::leave() {
+  endInstallBar(true);
+  showWindow(false, false);
+  PostQuitMessage(0);
 }
 
 // ---- Closing and the end --------------------------------------------------------------------
 
-void CMainFrame::onClose(toolkit::TNotifyUI&) {
-  if (finished_) {
-    showWindow(false, false);
-    close(IDOK);
-    PostQuitMessage(0);
-    return;
-  }
-  if (downloadPercent_ == 100) {
-    msg::showOneButtonBox(hwnd(), text("MSGBox_noice"), text("installing_exit_tip"),
-                          msg::ButtonSpec{text("sure"), nullptr, true});
-    return;
-  }
-  if (installStartTick_ == 0) {
-    DownloaderBox::show(hwnd(), downloadPercent_);
-    return;
-  }
+void CMainFrame::onClose(toolkit::TNotifyUI&) { model_.requestClose(); }
+
+void CMainFrame::closeNow() {
+  showWindow(false, false);
+  close(IDOK);
+  PostQuitMessage(0);
+}
+
+void CMainFrame::noticeInstalling() {
+  msg::showOneButtonBox(hwnd(), text("MSGBox_noice"), text("installing_exit_tip"),
+                        msg::ButtonSpec{text("sure"), nullptr, true});
+}
+
+void CMainFrame::confirmExit() { DownloaderBox::show(hwnd(), model_, downloadPercent_); }
+
+void CMainFrame::offerSlowDownloadChoice() {
   std::weak_ptr<bool> alive = alive_;
   auto leave = [this, alive](bool browser) {
     if (alive.expired()) {
@@ -548,15 +443,7 @@ void CMainFrame::onClose(toolkit::TNotifyUI&) {
                         msg::ButtonSpec{text("downloadBybrowser"), [leave] { leave(true); }, true});
 }
 
-void CMainFrame::onTasteNow(toolkit::TNotifyUI&) {
-  DownloaderModel::instance()->launchPlayer();
-  endMessageLoop();
-}
-
-void CMainFrame::endMessageLoop() {
-  showWindow(false, false);
-  PostQuitMessage(0);
-}
+void CMainFrame::onTasteNow(toolkit::TNotifyUI&) { model_.startPlayer(); }
 
 LRESULT CMainFrame::messageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   // The system's close (Alt+F4, the taskbar) asks the same questions as the close button.
@@ -584,14 +471,12 @@ LRESULT CMainFrame::messageHandler(UINT message, WPARAM wParam, LPARAM lParam, b
 void CMainFrame::onWindowDestroyed() {
   if (gameTimerRunning_) killTimer(kGameInstallTimerId);
   gameTimerRunning_ = false;
-  // Stopped before the tasks are withdrawn: after stop the worker posts nothing more.
-  if (gameJob_) gameJob_->stop(kGameStopMilliseconds);
   tipsTimer_.stop();
   installBarTimer_.stop();
   // The model outlives the window (the application tears it down after the reporter has
-  // stopped); from now on it has no window to tell.
-  if (DownloaderModel* model = DownloaderModel::instance()) model->setCallbacks(ModelCallbacks());
-  if (MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance()) dispatcher->cancel(ownerKey_);
+  // stopped); from now on it has no window to tell. Its boxes have gone before it.
+  model_.setObserver(nullptr);
+  boxes_.detach();
 }
 
 void CMainFrame::onFinalMessage(HWND window) {
@@ -604,34 +489,33 @@ void CMainFrame::onFinalMessage(HWND window) {
 
 void CMainFrame::onOpenLicence(toolkit::TNotifyUI&) { msg::openAddress(ConfigImp::instance().licencePageUrl()); }
 
-void CMainFrame::onOpenCustomerLink(toolkit::TNotifyUI&) { msg::openCustomerLink(); }
+void CMainFrame::onOpenCustomerLink(toolkit::TNotifyUI&) { msg::openCustomerLink(model_.customerLink()); }
 
 void CMainFrame::onOpenHomePage(toolkit::TNotifyUI&) {
   msg::openAddress(ConfigImp::instance().homePage());
-  events::sendHomePageClicked(DownloaderModel::instance()->analytics());
+  events::sendHomePageClicked(model_.analytics());
 }
 
 void CMainFrame::onLanguageComSelected(toolkit::TNotifyUI& msg) {
   auto* combo = static_cast<toolkit::CComboUI*>(msg.sender ? msg.sender->getInterface(L"Combo") : nullptr);
   const toolkit::ComboItem* item = combo ? combo->getItemAt(combo->getCurSel()) : nullptr;
   if (!item) return;
-  DownloaderModel* model = DownloaderModel::instance();
   languageCode_ = item->userData;
-  model->setLanguage(languageCode_);
+  model_.setLanguage(languageCode_);
   const std::wstring bundleFile = ConfigImp::instance().languageBundleFile();
   for (int attempt = 0; attempt < 3; ++attempt) {
     VEL_LOG(L"load language %s", bundleFile.c_str());
     std::string bytes;
     if (!::getSkinFile(bundleFile, &bytes)) {
       VEL_LOG(L"get resource error. %d", static_cast<int>(GetLastError()));
-    } else if (model->loadLanguage(utility::fromUtf8(bytes))) {
+    } else if (model_.loadLanguage(utility::fromUtf8(bytes))) {
       break;
     }
     Sleep(0);
   }
   SetWindowTextW(hwnd(), text("Title_wndTitle").c_str());
   setText(L"titlename", text("titlename"));
-  setText(L"protocoledit", licenceText(model->languageRecord().shortCode));
+  setText(L"protocoledit", licenceText(model_.languageRecord().shortCode));
   setText(L"confirmprotocolbtn", text("accept_protocol"));
   reloadTexts();
 }

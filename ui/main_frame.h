@@ -1,9 +1,9 @@
 #pragma once
 // The installer's main window: the setup page (licence, install path, Install), the progress
 // page of the player download and setup, the game page and the finish page with Start. It
-// owns no network or install logic: every action is a call into the download model, and every
-// result comes back as one of the model's callbacks, run on the window thread.
-// Window thread only, like every toolkit window.
+// decides nothing about the install: every command is an input of the model's install flow,
+// and the window shows what the flow tells it (ModelObserver), on the window thread. It owns
+// the boxes open over it (ui/open_boxes.h). Window thread only, like every toolkit window.
 #include <windows.h>
 
 #include <cstdint>
@@ -12,19 +12,19 @@
 #include <string>
 
 #include "core/dispatch_timer.h"
+#include "model/model_observer.h"
 #include "toolkit/window_impl_base.h"
 #include "ui/install_path_rules.h"
+#include "ui/open_boxes.h"
 #include "ui/progress_text.h"
 
 namespace helper {
 class DiskSystem;
 }
-class GameInstallJob;
+class DownloaderModel;
 struct GameRecord;
-class VelDownloaderErrorBox;
-class VelInstallErrorBox;
 
-class CMainFrame : public toolkit::WindowImplBase {
+class CMainFrame : public toolkit::WindowImplBase, public ModelObserver {
  public:
   // The pages of "maintab".
   enum Page { kSetupPage = 0, kLicencePage = 1, kProgressPage = 2, kGamePage = 3, kFinishPage = 4 };
@@ -34,12 +34,12 @@ class CMainFrame : public toolkit::WindowImplBase {
   // Below this many free MiB on the install drive Install is refused, unless a player is
   // already installed there.
   static constexpr double kInstallFreeMiB = 4096.0;
-  // The timer of the game install wait, and how long stopping the game worker may take.
+  // The timer of the game install wait.
   static constexpr UINT_PTR kGameInstallTimerId = 800;
   static constexpr UINT kGameInstallTimerMilliseconds = 500;
-  static constexpr DWORD kGameStopMilliseconds = 1000;
 
-  CMainFrame();
+  // The window of the application's one model, which outlives it.
+  explicit CMainFrame(DownloaderModel& model);
   ~CMainFrame() override;
 
   // The main window from its creation until its final message, else null.
@@ -58,11 +58,11 @@ class CMainFrame : public toolkit::WindowImplBase {
   void setInstallPath(const std::wstring& path);
   // A folder the user typed or picked: stored, then the drive advice if it earns one.
   void changePathClac(bool checkSsd, const std::wstring& path);
-  void showInstallErrorBox();
-  void showDownloadErrorBox();
-  bool installErrorBoxShown() const { return installErrorBox_ != nullptr; }
+  bool installErrorBoxShown() const { return boxes_.isOpen(ui::OpenBoxes::kInstallError); }
+  const ui::OpenBoxes& openBoxes() const { return boxes_; }
   void nextTip();
 
+  DownloaderModel& model() const { return model_; }
   bool finished() const { return finished_; }
   bool installStarted() const { return installStarted_; }
   int downloadPercent() const { return downloadPercent_; }
@@ -72,24 +72,23 @@ class CMainFrame : public toolkit::WindowImplBase {
   void setDiskSystem(const helper::DiskSystem* disks) { disks_ = disks; }
   void setClock(std::function<DWORD()> clock) { clock_ = std::move(clock); }
 
-  // The model's callbacks (the model runs them on the window thread).
-  void onModelDownloadProgress(int percent, int downloaded, int total);
-  void onModelDownloadPercent(int percent);
-  void onModelInstalling();
-  void onModelDownloadFailed(int64_t partialSize);
-  void onModelInstallResult(bool ok);
-
-  // The games after the player: handed to the player, or downloaded and installed here.
-  void handOverOrInstallGames();
-  // The game page for the first game, before its download starts.
-  void startGamePage(const GameRecord& first);
-  // What the game worker reports, on the window thread.
-  void onGameCounted() { ++gameIndex_; }
-  void onGameDownloadProgress(int64_t current, int64_t total);
-  void onGameInstallWaiting();
-  void onGamesFinished(const std::wstring& lastPackage);
-  // Game runs of the console program end after this long (tests shorten it).
-  void setGameConsoleWait(DWORD milliseconds) { gameConsoleWait_ = milliseconds; }
+  // ModelObserver: what the install flow shows, on the window thread.
+  void showDownloadProgress(int percent, int received, int total) override;
+  void showDownloadPercent(int percent) override;
+  void showInstalling() override;
+  void showDownloadRetry() override;
+  void offerBrowserDownload() override;
+  void showInstallFailed() override;
+  void showGamePage(const GameRecord& first) override;
+  void showGameCounted() override { ++gameIndex_; }
+  void showGameDownloadProgress(int64_t current, int64_t total) override;
+  void showGameInstallWaiting() override;
+  void showFinished() override;
+  void leave() override;
+  void confirmExit() override;
+  void offerSlowDownloadChoice() override;
+  void noticeInstalling() override;
+  void closeNow() override;
 
  protected:
   const wchar_t* getWindowClassName() const override { return L"cmainframe"; }
@@ -104,7 +103,6 @@ class CMainFrame : public toolkit::WindowImplBase {
 
  private:
   void setFonts();
-  void bindModelCallbacks();
   void showLogo();
   void reloadTexts();
   void setText(const wchar_t* control, const std::wstring& text);
@@ -112,12 +110,13 @@ class CMainFrame : public toolkit::WindowImplBase {
   bool validateBeforeInstall();
   void applyPathChange(const std::wstring& chosen, const ui::PathChange& change);
   void adviseAfterSsdDeclined(const std::wstring& chosen);
-  void onModelDownloadPercentShown(int percent);
+  void showDownloadPhase(int percent);
+  // The setup's bar animation ends; a success fills the bar.
+  void endInstallBar(bool filled);
   void setProgress(const wchar_t* control, int value);
   // Opens the browser download address and says so to the analytics service at once: the
   // installer ends right after.
-  static void openBrowserDownload();
-  void endMessageLoop();
+  void openBrowserDownload();
   DWORD now() const;
 
   void onInstallNow(toolkit::TNotifyUI& msg);
@@ -133,20 +132,18 @@ class CMainFrame : public toolkit::WindowImplBase {
   void onLicenceOption(toolkit::TNotifyUI& msg);
   void onLanguageComSelected(toolkit::TNotifyUI& msg);
 
+  DownloaderModel& model_;
   // Read by the close actions of boxes that may outlive this window.
   std::shared_ptr<bool> alive_;
+  ui::OpenBoxes boxes_;
   bool installStarted_ = false;
   bool finished_ = false;
   int downloadPercent_ = 0;
   DWORD installStartTick_ = 0;
   int64_t downloadedBytes_ = 0;
-  // Withdraws this window's queued tasks when it goes; never the key of another window.
-  const void* ownerKey_;
   std::wstring appName_;
-  int gameIndex_ = 0;
+  int gameIndex_ = 0;  // the games the page has announced
   bool gameTimerRunning_ = false;
-  DWORD gameConsoleWait_;
-  std::unique_ptr<GameInstallJob> gameJob_;
   std::wstring languageCode_;
   int page_ = kSetupPage;
   // The path row's mode, re-applied by every refresh: the "Setup path" link's row is hidden
@@ -155,8 +152,6 @@ class CMainFrame : public toolkit::WindowImplBase {
   ui::InstallBarAnimation installBar_;
   DispatchTimer tipsTimer_;
   DispatchTimer installBarTimer_;
-  VelDownloaderErrorBox* downloadErrorBox_ = nullptr;
-  VelInstallErrorBox* installErrorBox_ = nullptr;
   const helper::DiskSystem* disks_;
   std::function<DWORD()> clock_;
 };

@@ -12,6 +12,7 @@
 #include "toolkit/paint/text_painter.h"
 #include "toolkit/paint/text_resolve.h"
 #include "ui/button_fit.h"
+#include "ui/open_boxes.h"
 #include "ui/selection_ui.h"
 #include "utility/log.h"
 
@@ -54,9 +55,9 @@ std::wstring iconPath(int kind) {
   return toolkit::enlargedImages() ? kinds.enlarged[kind] : kinds.normal[kind];
 }
 
-std::set<std::wstring>& openBoxKeys() {
-  static std::set<std::wstring> keys;
-  return keys;
+void setBoxFonts(toolkit::WindowImplBase& box) {
+  box.setDefaultFont(kBoxFont, 12);
+  for (int id = 0; id < 4; ++id) box.addFont(id, kBoxFont, 12 + 2 * id);
 }
 
 MessageBoxWindow::MessageBoxWindow(HWND owner, bool withIcon)
@@ -69,7 +70,13 @@ MessageBoxWindow::~MessageBoxWindow() {
   // Also when the window never existed: the owner must not stay disabled behind a box
   // that is gone.
   enableOwner();
-  if (keyed_) openBoxKeys().erase(key_);
+  releaseKey();
+}
+
+void MessageBoxWindow::releaseKey() {
+  if (!keyed_) return;
+  keyed_ = false;
+  if (ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner_)) boxes->remove(key_, hwnd());
 }
 
 HWND MessageBoxWindow::open() {
@@ -87,10 +94,7 @@ std::wstring MessageBoxWindow::getSkinFile() {
   return withIcon_ ? L"common/xml_messagebox.xml" : L"common/xml_messagebox_noicon.xml";
 }
 
-void MessageBoxWindow::initWindow() {
-  setDefaultFont(kBoxFont, 12);
-  for (int id = 0; id < 4; ++id) addFont(id, kBoxFont, 12 + 2 * id);
-}
+void MessageBoxWindow::initWindow() { setBoxFonts(*this); }
 
 void MessageBoxWindow::setIcon(const std::wstring& path) {
   toolkit::CControlUI* icon = findControl(L"msgiconimage");
@@ -130,10 +134,10 @@ void MessageBoxWindow::setMessage(const std::wstring& text) {
     label->setAttribute(L"multiline", L"true");
     label->setText(text);
   }
-  if (keyed_ && key_ != text) openBoxKeys().erase(key_);
+  if (keyed_ && key_ == text) return;
+  releaseKey();
   key_ = text;
-  keyed_ = true;
-  openBoxKeys().insert(key_);
+  if (ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner_)) keyed_ = boxes->add(key_, hwnd());
 }
 
 void MessageBoxWindow::setCloseAction(std::function<void()> action) { closeAction_ = std::move(action); }
@@ -205,24 +209,15 @@ LRESULT MessageBoxWindow::messageHandler(UINT message, WPARAM wParam, LPARAM lPa
 
 void MessageBoxWindow::onWindowDestroyed() {
   enableOwner();
-  if (keyed_) openBoxKeys().erase(key_);
-  keyed_ = false;
+  releaseKey();
 }
 
 HWND showMessageBox(HWND owner, const MessageBoxParams& params, const ButtonSpec* second) {
-  if (!openBoxKeys().insert(params.message).second) return nullptr;
-  // The box takes the key over when it sets its message; until then it is held here.
-  struct Release {
-    const std::wstring& key;
-    bool armed = true;
-    ~Release() {
-      if (armed) openBoxKeys().erase(key);
-    }
-  } release{params.message};
+  ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner);
+  if (boxes && boxes->isOpen(params.message)) return nullptr;
   auto* box = new MessageBoxWindow(owner, !params.icon.empty());
   HWND window = box->open();
   if (!window) return nullptr;
-  release.armed = false;
   box->setIcon(params.icon);
   box->setTitle(params.title);
   box->setMessage(params.message);

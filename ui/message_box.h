@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "toolkit/window_impl_base.h"
@@ -37,9 +36,8 @@ struct MessageBoxParams {
 // toolkit uses them. Any other kind gives an empty path.
 std::wstring iconPath(int kind);
 
-// The message texts of the generic boxes that are open: a request whose text is already
-// there shows nothing.
-std::set<std::wstring>& openBoxKeys();
+// The fonts every box draws with.
+void setBoxFonts(toolkit::WindowImplBase& box);
 
 class IMessageBox {
  public:
@@ -89,6 +87,8 @@ class MessageBoxWindow : public toolkit::WindowImplBase, public IMessageBox {
 
  private:
   void enableOwner();
+  // The box's key (its message) in its owner's open boxes (ui/open_boxes.h).
+  void releaseKey();
   void insertButton(std::unique_ptr<toolkit::CControlUI> button);
   // Runs an action from the box's own message rather than from inside the click: an action
   // may destroy the owner, and the box with it, which must not happen under the toolkit's
@@ -98,15 +98,15 @@ class MessageBoxWindow : public toolkit::WindowImplBase, public IMessageBox {
   HWND owner_;
   bool withIcon_;
   std::wstring key_;
-  bool keyed_ = false;
+  bool keyed_ = false;  // key_ is held in the owner's open boxes
   std::function<void()> closeAction_;
   std::function<void()> pending_;
   bool pendingClose_ = false;
   std::shared_ptr<bool> alive_;
 };
 
-// The builders; owner is the main window. Each returns the box's window, or null when an
-// equal box is already open or the window could not be made.
+// The builders; owner is the main window. Each returns the box's window, or null when a box
+// with the same message is open over owner already or the window could not be made.
 HWND showMessageBox(HWND owner, const MessageBoxParams& params, const ButtonSpec* second = nullptr);
 // Notice icon, one "confirm" button.
 HWND showErrorBox(HWND owner, const std::wstring& title, const std::wstring& message);

@@ -59,30 +59,30 @@ TEST_F(ShowMainFrameTest, A32BitSystemSwitchesThe9PlayerTo40OnceAndRefreshesTheW
   prepareModel(L"VelPlayer9_ens_12345_x.exe", L"en_US");
   facts_ = {6, PROCESSOR_ARCHITECTURE_INTEL};
   system_checks::setFactsForTest(&facts_);
-  DownloadImpl application;
+  DownloadImpl application(std::move(model_));
   LogCapture log;
   application.showMainFrame();
   frame_ = CMainFrame::current();
   ASSERT_NE(nullptr, frame_);
   EXPECT_TRUE(!log.find(L"32 system!!!").empty());
   EXPECT_EQ(PlayerVariant::V40, ConfigImp::instance().variant());
-  const std::wstring path = DownloaderModel::create()->installPath();
+  const std::wstring path = application.model()->installPath();
   EXPECT_NE(std::wstring::npos, path.find(ConfigImp::instance().variantFolderName())) << path;
   EXPECT_EQ(path, textOf(L"pathedit"));
   EXPECT_TRUE(visible(L"logoControl"));
   EXPECT_FALSE(visible(L"logoControl9"));
 
-  DownloaderModel::create()->setInstallPath(dir_ + L"chosen\\");
+  application.model()->setInstallPath(dir_ + L"chosen\\");
   application.onHandleWindowIPC(installer_endpoint::kShowWindow, 0, 0);
   EXPECT_EQ(CMainFrame::current(), frame_) << "one window";
-  EXPECT_EQ(dir_ + L"chosen\\", DownloaderModel::create()->installPath()) << "no second switch";
+  EXPECT_EQ(dir_ + L"chosen\\", application.model()->installPath()) << "no second switch";
 }
 
 TEST_F(ShowMainFrameTest, BeforeVistaTheWindowHasAFrameAndTheBoxClosesIt) {
   prepareModel(L"VelPlayer9_ens_12345_x.exe", L"en_US");
   facts_ = {5, PROCESSOR_ARCHITECTURE_INTEL};
   system_checks::setFactsForTest(&facts_);
-  DownloadImpl application;
+  DownloadImpl application(std::move(model_));
   application.showMainFrame();
   frame_ = CMainFrame::current();
   ASSERT_NE(nullptr, frame_);
@@ -100,7 +100,7 @@ TEST_F(ShowMainFrameTest, ASecondStartRestoresTheMinimisedWindowAndBringsItToThe
   prepareModel(L"VelPlayer9_ens_12345_x.exe", L"en_US");
   facts_ = {10, PROCESSOR_ARCHITECTURE_AMD64};
   system_checks::setFactsForTest(&facts_);
-  DownloadImpl application;
+  DownloadImpl application(std::move(model_));
   application.showMainFrame();
   frame_ = CMainFrame::current();
   ASSERT_NE(nullptr, frame_);

@@ -9,12 +9,14 @@
 #include <wininet.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/main_thread_dispatcher.h"
 #include "identity/config_imp.h"
 #include "model/downloader_model.h"
+#include "tests/support/recording_observer.h"
 #include "tests/support/test_support.h"
 #include "utility/http_client.h"
 #include "utility/unique_handle.h"
@@ -44,8 +46,10 @@ double bareLoopSeconds(const std::wstring& url, const std::wstring& path) {
 
 double chainSeconds(const std::wstring& url, const std::wstring& folder, int* progressTasks) {
   ConfigImp::instance().resetForTest();
-  DownloaderModel::destroyInstance();
-  DownloaderModel* model = DownloaderModel::create();
+  auto owned = std::make_unique<DownloaderModel>();
+  DownloaderModel* model = owned.get();
+  RecordingObserver observer;
+  model->setObserver(&observer);
   model->initFrom(L"C:\\VelPlayer9_ens_12345_x.exe", nullptr);
   model->setInstallPath(folder);
   // The generated file is no signed setup: only the transfer is measured here.
@@ -59,17 +63,17 @@ double chainSeconds(const std::wstring& url, const std::wstring& folder, int* pr
   DeleteFileW(model->setupFilePath().c_str());
   bool done = false, failed = false;
   int tasks = 0;
-  ModelCallbacks callbacks;
-  callbacks.downloadProgress = [&](int, int, int) { ++tasks; };
-  callbacks.downloadSucceeded = [&] { done = true; };
-  callbacks.downloadFailed = [&](int64_t) { failed = true; };
-  model->setCallbacks(callbacks);
+  observer.onProgress = [&](int, int, int) { ++tasks; };
+  observer.onInstalling = [&] { done = true; };
+  observer.onDownloadFailed = [&](bool) { failed = true; };
+  // The flow as after Install, so that the observer hears the end of the transfer.
+  model->setFlowForTest(install_flow::InstallFlow(install_flow::State::kDownloading));
   const double start = testing_support::nowMicroseconds();
   model->startDownloadPlayer(false);
   testing_support::pumpUntil([&] { return done || failed; }, 600000);
   const double seconds = (testing_support::nowMicroseconds() - start) / 1e6;
   *progressTasks = tasks;
-  DownloaderModel::destroyInstance();
+  owned.reset();
   return done ? seconds : -1;
 }
 

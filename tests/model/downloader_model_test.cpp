@@ -2,6 +2,7 @@
 // install-folder choice against the real (Wine) registry and drives, and the settings tables.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "identity/config_imp.h"
@@ -11,12 +12,15 @@
 
 namespace {
 
+// The test's one model at a time, as the application has one.
+std::unique_ptr<DownloaderModel> g_model;
+
 DownloaderModel* freshModel(const std::wstring& name, const wchar_t* commandLine = nullptr) {
   ConfigImp::instance().resetForTest();
-  DownloaderModel::destroyInstance();
-  DownloaderModel* model = DownloaderModel::create();
-  model->initFrom(L"C:\\downloads\\" + name + L".exe", commandLine);
-  return model;
+  g_model.reset();
+  g_model.reset(new DownloaderModel());
+  g_model->initFrom(L"C:\\downloads\\" + name + L".exe", commandLine);
+  return g_model.get();
 }
 
 void writeInstallDir(const std::wstring& key, const std::wstring& folder) {
@@ -139,10 +143,7 @@ TEST_F(InstallFolderTest, TheInstalledPlayersFolderWins) {
   EXPECT_EQ(L"D:\\Games\\playerdata\\", model->installPath());
   model->setInstallPath(L"E:\\Chosen");
   EXPECT_EQ(L"E:\\Chosen\\", model->installPath());
-
-  // The model is the application's one: after it is gone, nothing makes an empty one.
-  DownloaderModel::destroyInstance();
-  EXPECT_EQ(nullptr, DownloaderModel::instance());
+  g_model.reset();
 }
 
 TEST_F(InstallFolderTest, TaiwanAndKoreaReadTheirOwnKeysFirstFor9And30) {

@@ -72,15 +72,19 @@ void BoxTest::SetUp() {
   owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 640, 420, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, owner_);
+  boxes_.attach(owner_);
+  model_.reset(new DownloaderModel());
   gallery::pumpFor(20);
 }
 
 void BoxTest::TearDown() {
   // Every box is owned by the owner: they go with it.
   if (IsWindow(owner_)) DestroyWindow(owner_);
-  gallery::pump([] { return msg::openBoxKeys().empty() && !DownloaderBox::current(); }, 3000);
+  gallery::pump([this] { return boxes_.empty(); }, 3000);
   pumpSeesQuit(20);  // a quit posted by a box must not reach the next test
-  EXPECT_TRUE(msg::openBoxKeys().empty());
+  EXPECT_TRUE(boxes_.empty());
+  boxes_.detach();
+  model_.reset();
 }
 
 }  // namespace boxes

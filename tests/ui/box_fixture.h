@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "model/downloader_model.h"
 #include "tests/toolkit/gallery_window.h"
 #include "toolkit/window_impl_base.h"
+#include "ui/open_boxes.h"
 
 namespace boxes {
 
@@ -27,6 +30,10 @@ class BoxTest : public ::testing::Test {
   void TearDown() override;
 
   HWND owner_ = nullptr;
+  // The owner's open boxes, as the main window keeps them.
+  ui::OpenBoxes boxes_;
+  // The model the boxes tell (not started: nothing reaches the network).
+  std::unique_ptr<DownloaderModel> model_;
 };
 
 }  // namespace boxes

@@ -55,17 +55,17 @@ TEST_P(BoxScreensTest, EveryBoxIsReadable) {
   box->addRemoteButton(msg::ButtonSpec{L"@Yes", nullptr, true});
   box->addRemoteButton(msg::ButtonSpec{L"@No", nullptr, false});
   shoot(remote, L"remote_buttons");
-  DownloaderBox* exitBox = DownloaderBox::show(owner_, 40);
+  DownloaderBox* exitBox = DownloaderBox::show(owner_, *model_, 40);
   ASSERT_NE(nullptr, exitBox);
   gallery::pumpFor(30);
   // Mirrored for a right-to-left language: "Yes", the first answer, on the right.
   EXPECT_EQ(toolkit::isRightToLeftLanguage(GetParam()),
             exitBox->findControl(L"btnLeft")->pos().left > exitBox->findControl(L"btnRight")->pos().left);
   shoot(exitBox->hwnd(), L"exit");
-  VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, nullptr);
+  VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, *model_, nullptr);
   ASSERT_NE(nullptr, download);
   shoot(download->hwnd(), L"download_error");
-  VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, nullptr);
+  VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, *model_, nullptr);
   ASSERT_NE(nullptr, install);
   shoot(install->hwnd(), L"install_error");
 }

@@ -43,9 +43,9 @@ TEST_F(BoxTest, ASecondRequestWithTheSameMessageShowsNothingUntilTheFirstIsGone)
   // Another question is another box.
   HWND other = msg::showErrorBox(owner_, L"@MsgBox_error", L"@MsgBox_error_path");
   ASSERT_NE(nullptr, other);
-  EXPECT_EQ(2u, msg::openBoxKeys().size());
+  EXPECT_EQ(2u, boxes_.size());
   ASSERT_TRUE(boxes::clickAndWaitGone(first, L"closebtn"));
-  EXPECT_EQ(0u, msg::openBoxKeys().count(L"@MsgBox_accept_protocol"));
+  EXPECT_EQ(0u, (boxes_.isOpen(L"@MsgBox_accept_protocol") ? 1u : 0u));
   HWND again = msg::showErrorBox(owner_, L"@MsgBox_error", L"@MsgBox_accept_protocol");
   EXPECT_NE(nullptr, again);
 }
@@ -60,7 +60,7 @@ TEST_F(BoxTest, TheCloseButtonRunsTheCloseActionOnlyAndEnablesTheOwner) {
   EXPECT_EQ(0, counts.first);
   EXPECT_EQ(0, counts.second);
   EXPECT_TRUE(IsWindowEnabled(owner_));
-  EXPECT_TRUE(msg::openBoxKeys().empty());
+  EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(BoxTest, AButtonRunsItsActionEnablesTheOwnerAndClosesTheBox) {
@@ -141,13 +141,13 @@ TEST_F(BoxTest, TheOwnerIsEnabledAgainWhenTheBoxGoesAnyOtherWay) {
   DestroyWindow(box);
   gallery::pumpFor(20);
   EXPECT_TRUE(IsWindowEnabled(owner_));
-  EXPECT_TRUE(msg::openBoxKeys().empty());
+  EXPECT_TRUE(boxes_.empty());
   // Destroyed with its owner: the key goes with it, so the question can be asked again.
   box = msg::showErrorBox(owner_, L"@MsgBox_error", L"@MsgBox_error_path");
   ASSERT_NE(nullptr, box);
   DestroyWindow(owner_);
   EXPECT_FALSE(IsWindow(box));
-  EXPECT_TRUE(msg::openBoxKeys().empty());
+  EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(BoxTest, AnActionThatEndsTheOwnerTakesTheBoxWithItSafely) {
@@ -165,7 +165,7 @@ TEST_F(BoxTest, AnActionThatEndsTheOwnerTakesTheBoxWithItSafely) {
   ASSERT_TRUE(gallery::pump([&] { return ran && !IsWindow(box); }, 4000));
   gallery::pumpFor(50);
   EXPECT_FALSE(IsWindow(owner));
-  EXPECT_TRUE(msg::openBoxKeys().empty());
+  EXPECT_TRUE(boxes_.empty());
 }
 
 std::wstring windowTitle(HWND window) {
@@ -198,7 +198,7 @@ TEST_F(BoxTest, EveryBoxHasATitleAndStartsOnItsDefaultButtonWhichEnterPresses) {
   ASSERT_TRUE(gallery::pump([generic] { return !IsWindow(generic); }, 4000));
 
   // The exit confirmation starts on "No": Enter keeps the installer; Esc is its close button.
-  DownloaderBox* exit = DownloaderBox::show(owner_, 10);
+  DownloaderBox* exit = DownloaderBox::show(owner_, *model_, 10);
   ASSERT_NE(nullptr, exit);
   EXPECT_EQ(L"Prompt", windowTitle(exit->hwnd()));
   EXPECT_EQ(exit->findControl(L"btnRight"), exit->focusedControl());
@@ -206,31 +206,31 @@ TEST_F(BoxTest, EveryBoxHasATitleAndStartsOnItsDefaultButtonWhichEnterPresses) {
   press(window, VK_RETURN);
   ASSERT_TRUE(gallery::pump([window] { return !IsWindow(window); }, 4000));
   EXPECT_FALSE(boxes::pumpSeesQuit(50));
-  exit = DownloaderBox::show(owner_, 10);
+  exit = DownloaderBox::show(owner_, *model_, 10);
   ASSERT_NE(nullptr, exit);
   window = exit->hwnd();
   press(window, VK_ESCAPE);
   ASSERT_TRUE(gallery::pump([window] { return !IsWindow(window); }, 4000));
   EXPECT_FALSE(boxes::pumpSeesQuit(50));
 
-  VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, nullptr);
+  VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, *model_, nullptr);
   ASSERT_NE(nullptr, install);
   EXPECT_EQ(L"Error", windowTitle(install->hwnd()));
   EXPECT_EQ(install->findControl(L"btnLeft"), install->focusedControl());
-  VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, nullptr);
+  VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, *model_, nullptr);
   ASSERT_NE(nullptr, download);
   EXPECT_EQ(L"Error", windowTitle(download->hwnd()));
   EXPECT_EQ(download->findControl(L"btnLeft"), download->focusedControl());
 }
 
 TEST_F(BoxTest, ASecondExitConfirmationReplacesTheFirst) {
-  DownloaderBox* first = DownloaderBox::show(owner_, 10);
+  DownloaderBox* first = DownloaderBox::show(owner_, *model_, 10);
   ASSERT_NE(nullptr, first);
   EXPECT_FALSE(IsWindowEnabled(owner_));
-  DownloaderBox* second = DownloaderBox::show(owner_, 20);
+  DownloaderBox* second = DownloaderBox::show(owner_, *model_, 20);
   ASSERT_NE(nullptr, second);
   gallery::pumpFor(30);
-  EXPECT_EQ(second, DownloaderBox::current());
+  EXPECT_EQ(second, DownloaderBox::openOver(owner_));
   EXPECT_EQ(1u, boxes::windowsOfClass(L"box").size());
   EXPECT_EQ(20, second->downloadPercent());
   // The replaced box's end must not free the owner under the new one.
@@ -239,7 +239,7 @@ TEST_F(BoxTest, ASecondExitConfirmationReplacesTheFirst) {
   EXPECT_EQ(L"@MsgBox_exit", second->findControl(L"descriptlabel")->text());
   // "No" closes it only: the owner is enabled and shown again.
   ASSERT_TRUE(boxes::clickAndWaitGone(second->hwnd(), L"btnRight"));
-  EXPECT_EQ(nullptr, DownloaderBox::current());
+  EXPECT_EQ(nullptr, DownloaderBox::openOver(owner_));
   EXPECT_TRUE(IsWindowEnabled(owner_));
   EXPECT_TRUE(IsWindowVisible(owner_));
   EXPECT_FALSE(boxes::pumpSeesQuit(50));
@@ -247,7 +247,7 @@ TEST_F(BoxTest, ASecondExitConfirmationReplacesTheFirst) {
 
 TEST_F(BoxTest, TheErrorBoxesLeaveTheOwnerEnabledAndTellWhenTheyClose) {
   int closed = 0;
-  VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, [&closed] { ++closed; });
+  VelDownloaderErrorBox* download = VelDownloaderErrorBox::show(owner_, *model_, [&closed] { ++closed; });
   ASSERT_NE(nullptr, download);
   EXPECT_TRUE(IsWindowEnabled(owner_));
   HWND window = download->hwnd();
@@ -257,7 +257,7 @@ TEST_F(BoxTest, TheErrorBoxesLeaveTheOwnerEnabledAndTellWhenTheyClose) {
   EXPECT_EQ(1, closed);
   EXPECT_FALSE(boxes::pumpSeesQuit(50));
 
-  VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, [&closed] { ++closed; });
+  VelInstallErrorBox* install = VelInstallErrorBox::show(owner_, *model_, [&closed] { ++closed; });
   ASSERT_NE(nullptr, install);
   EXPECT_TRUE(IsWindowEnabled(owner_));
   EXPECT_EQ(L"@install_error_tip2", install->findControl(L"descriptlabel")->text());
@@ -272,7 +272,7 @@ TEST_F(BoxTest, TheErrorBoxesLeaveTheOwnerEnabledAndTellWhenTheyClose) {
 TEST_F(BoxTest, TheDownloadErrorBoxOpensTheBrowserAddressAndTheCustomerLink) {
   std::vector<std::wstring> opened;
   msg::setAddressOpener([&opened](const std::wstring& address) { opened.push_back(address); });
-  VelDownloaderErrorBox* box = VelDownloaderErrorBox::show(owner_, nullptr);
+  VelDownloaderErrorBox* box = VelDownloaderErrorBox::show(owner_, *model_, nullptr);
   ASSERT_NE(nullptr, box);
   HWND window = box->hwnd();
   gallery::click(window, gallery::centreOf(box->findControl(L"loadingContactUsBtn")));
@@ -286,7 +286,7 @@ TEST_F(BoxTest, TheDownloadErrorBoxOpensTheBrowserAddressAndTheCustomerLink) {
   EXPECT_EQ(ConfigImp::instance().browserDownloadUrl(), opened[1]);
 
   // A download that came whole but was refused: the browser goes to the home page.
-  box = VelDownloaderErrorBox::show(owner_, nullptr, 100);
+  box = VelDownloaderErrorBox::show(owner_, *model_, nullptr, 100);
   ASSERT_NE(nullptr, box);
   window = box->hwnd();
   gallery::click(window, gallery::centreOf(box->findControl(L"btnRight")));

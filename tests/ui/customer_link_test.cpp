@@ -31,7 +31,7 @@ TEST(CustomerLinkTest, TheSeamReceivesWhatWouldBeOpened) {
   boxes::setUpSkin();
   std::vector<std::wstring> opened;
   msg::setAddressOpener([&opened](const std::wstring& address) { opened.push_back(address); });
-  msg::openCustomerLink();  // the model has read no documents here
+  msg::openCustomerLink(L"");  // no link from the documents
   msg::setAddressOpener(nullptr);
   ASSERT_EQ(1u, opened.size());
   EXPECT_EQ(lookupText(L"customerLink").value_or(L""), opened[0]);

@@ -95,18 +95,19 @@ void MainFrameTest::SetUp() {
   ASSERT_TRUE(resetStandin());
   dir_ = makeTempDir(L"mainframe");
   ConfigImp::instance().resetForTest();
-  DownloaderModel::destroyInstance();
+  model_.reset();
 }
 
 void MainFrameTest::TearDown() {
   if (CMainFrame* frame = CMainFrame::current()) {
     if (frame->hwnd()) DestroyWindow(frame->hwnd());
   }
-  gallery::pump([] { return !CMainFrame::current() && msg::openBoxKeys().empty() && !DownloaderBox::current(); }, 5000);
+  // The window's boxes go with it.
+  gallery::pump([] { return !CMainFrame::current(); }, 5000);
   pumpUntilQuit(30);  // a quit posted by the window must not reach the next test
   g_quitSeen = false;
   EXPECT_EQ(nullptr, CMainFrame::current());
-  DownloaderModel::destroyInstance();
+  model_.reset();
   ConfigImp::instance().resetForTest();
   boxes::setUpSkin(L"en_US");
   removeTree(dir_);
@@ -115,7 +116,8 @@ void MainFrameTest::TearDown() {
 void MainFrameTest::prepareModel(const std::wstring& installerName, const std::wstring& locale) {
   locale_ = locale;
   boxes::setUpSkin(locale);
-  DownloaderModel* model = DownloaderModel::create();
+  if (!model_) model_.reset(new DownloaderModel());
+  DownloaderModel* model = model_.get();
   model->initFrom(L"C:\\downloads\\" + installerName, nullptr);
   model->setLanguage(locale);
   model->setInstallPath(dir_ + L"player\\");
@@ -129,7 +131,7 @@ void MainFrameTest::prepareModel(const std::wstring& installerName, const std::w
 
 CMainFrame* MainFrameTest::open(const std::wstring& installerName, const std::wstring& locale) {
   prepareModel(installerName, locale);
-  frame_ = new CMainFrame();
+  frame_ = new CMainFrame(*model_);
   if (!frame_->create(nullptr, L"", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0)) {
     delete frame_;
     frame_ = nullptr;

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "model/downloader_model.h"
 #include "tests/toolkit/gallery_window.h"
 #include "ui/main_frame.h"
 
@@ -49,6 +51,8 @@ class MainFrameTest : public ::testing::Test {
 
   std::wstring dir_;
   std::wstring locale_ = L"en_US";
+  // The test's one model, as the application's, made by prepareModel; outlives the window.
+  std::unique_ptr<DownloaderModel> model_;
   CMainFrame* frame_ = nullptr;
 };
 

@@ -67,7 +67,8 @@ class SetupReportEndpoint : public utility::IWindowIPCHandle {
     if (!endpoint.ipc_.window()) endpoint.ipc_.create(installer_endpoint::kIdentifier, &endpoint);
   }
   int onHandleWindowIPC(unsigned message, WPARAM, LPARAM) override {
-    DownloaderModel* model = DownloaderModel::instance();
+    CMainFrame* frame = CMainFrame::current();
+    DownloaderModel* model = frame ? &frame->model() : nullptr;
     if (model && message == installer_endpoint::kInstallSucceeded) model->onSetupReported(true);
     if (model && message == installer_endpoint::kInstallFailed) model->onSetupReported(false);
     return 0;
@@ -104,7 +105,7 @@ TEST_F(MainFrameFlowTest, AcceptInstallWatchFinishAndStartThePlayer) {
   prepareSetup("result=success\r\n");
   CMainFrame* frame = open();
   ASSERT_NE(nullptr, frame);
-  DownloaderModel::create()->startAddressWorker();
+  model_->startAddressWorker();
   EXPECT_EQ(CMainFrame::kSetupPage, frame->currentPage());
   EXPECT_TRUE(static_cast<toolkit::COptionUI*>(control(L"acceptprotocolopt")->getInterface(L"Option"))->isSelected())
       << "the licence is accepted in the layout";
@@ -140,7 +141,7 @@ TEST_F(MainFrameFlowTest, AnInstallerWithAPackageSkipsTheFinishPageAndStartsTheP
   prepareSetup("result=success\r\n");
   CMainFrame* frame = open(L"VelPlayer9_ens_com.example.game_12345_x.exe");
   ASSERT_NE(nullptr, frame);
-  DownloaderModel::create()->startAddressWorker();
+  model_->startAddressWorker();
   click(L"installnowbtn");
   EXPECT_TRUE(mainframe::pumpUntilQuit(90000));
   EXPECT_NE(CMainFrame::kFinishPage, frame->currentPage());
@@ -149,31 +150,29 @@ TEST_F(MainFrameFlowTest, AnInstallerWithAPackageSkipsTheFinishPageAndStartsTheP
       << playerRecord();
 }
 
-TEST_F(MainFrameFlowTest, ARetryAfterAPartialDownloadResumesAndASetupErrorKeepsTheProgressPage) {
+TEST_F(MainFrameFlowTest, TheFailureBoxesOpenOnceAtATimeAndNothingKeptOffersTheBrowser) {
   CMainFrame* frame = open();
   ASSERT_NE(nullptr, frame);
-  frame->onModelDownloadFailed(1234);
+  frame->showDownloadRetry();
   ASSERT_EQ(1u, boxes::windowsOfClass(L"downloadErrorBox").size());
-  frame->onModelDownloadFailed(1234);
+  frame->showDownloadRetry();
   EXPECT_EQ(1u, boxes::windowsOfClass(L"downloadErrorBox").size()) << "one download error box at a time";
   ASSERT_TRUE(boxes::clickAndWaitGone(boxes::windowsOfClass(L"downloadErrorBox")[0], L"closebtn"));
-  frame->onModelDownloadFailed(1234);
+  frame->showDownloadRetry();
   EXPECT_EQ(1u, boxes::windowsOfClass(L"downloadErrorBox").size()) << "shown again once the first was closed";
 
-  frame->onModelDownloadFailed(0);
+  frame->offerBrowserDownload();
   HWND nothing = mainframe::messageBoxWith(mainframe::lookup("download_error_tip2"));
   ASSERT_NE(nullptr, nothing);
   ASSERT_TRUE(mainframe::clickBoxButton(nothing, 2));  // "No"
   EXPECT_TRUE(mainframe::pumpUntilQuit(1000));
 
   frame->selectPage(CMainFrame::kProgressPage);
-  frame->showInstallErrorBox();
+  frame->showInstallFailed();
   EXPECT_TRUE(frame->installErrorBoxShown());
-  frame->onModelInstallResult(true);
-  EXPECT_EQ(CMainFrame::kProgressPage, frame->currentPage()) << "the error shown over IPC stands";
-  EXPECT_FALSE(frame->finished());
-  frame->onModelInstallResult(false);
-  EXPECT_EQ(1u, boxes::windowsOfClass(L"VelInstallErrorBox").size());
+  frame->showInstallFailed();
+  EXPECT_EQ(1u, boxes::windowsOfClass(L"VelInstallErrorBox").size()) << "one install error box at a time";
+  EXPECT_EQ(CMainFrame::kProgressPage, frame->currentPage());
 }
 
 TEST_F(MainFrameTest, ProgressValuesFollowTheModel) {
@@ -205,7 +204,7 @@ TEST_F(MainFrameTest, ProgressValuesFollowTheModel) {
       }
       ASSERT_NE(nullptr, open(L"VelPlayer9_ens_12345_x.exe", c.locale));
     }
-    frame_->onModelDownloadProgress(c.percent, c.downloaded, c.total);
+    frame_->showDownloadProgress(c.percent, c.downloaded, c.total);
     if (c.amounts) {
       EXPECT_EQ(c.amounts, textOf(L"downloadProgressLabel"));
     }
@@ -215,10 +214,10 @@ TEST_F(MainFrameTest, ProgressValuesFollowTheModel) {
     EXPECT_NE(std::wstring::npos, phase.find(L"(" + std::to_wstring(c.percent) + L"%)")) << "no dangling bracket";
     if (std::wstring(c.locale) == L"ar_IL") EXPECT_EQ(L'\u200F', phase.back());
   }
-  frame_->onModelDownloadProgress(-1, 0, 0);
+  frame_->showDownloadProgress(-1, 0, 0);
   EXPECT_EQ(mainframe::lookup("Label_getversion_info"), textOf(L"loadingprogresslabel"));
   EXPECT_EQ(L"", textOf(L"downloadProgressLabel"));
-  frame_->onModelDownloadPercent(40);
+  frame_->showDownloadPercent(40);
   EXPECT_FALSE(visible(L"downloadProgressLabel"));
   EXPECT_EQ(25, barValue(L"installprogressbar"));
 }
@@ -227,15 +226,15 @@ TEST_F(MainFrameTest, ClosingAsksWhatTheStageCallsFor) {
   ASSERT_NE(nullptr, open());
   // Before Install: the exit confirmation.
   click(L"closebtn");
-  ASSERT_NE(nullptr, DownloaderBox::current());
-  DestroyWindow(DownloaderBox::current()->hwnd());
-  gallery::pump([] { return !DownloaderBox::current(); });
+  ASSERT_NE(nullptr, DownloaderBox::openOver(frame_->hwnd()));
+  DestroyWindow(DownloaderBox::openOver(frame_->hwnd())->hwnd());
+  gallery::pump([this] { return !DownloaderBox::openOver(frame_->hwnd()); });
 
   // During the download: the slow-download box; leaving reports the cancel text.
   DWORD clock = 1000;
   frame_->setClock([&clock] { return clock; });
   click(L"installnowbtn");
-  frame_->onModelDownloadProgress(37, 37, 100);
+  frame_->showDownloadProgress(37, 37, 100);
   clock += 95999;
   click(L"closebtn");
   HWND slow = mainframe::messageBoxWith(mainframe::lookup("download_slowtip"));
@@ -248,7 +247,15 @@ TEST_F(MainFrameTest, ClosingAsksWhatTheStageCallsFor) {
 
 TEST_F(MainFrameTest, ClosingWhileTheSetupRunsOnlyTellsAndOnTheFinishPageQuits) {
   ASSERT_NE(nullptr, open());
-  frame_->onModelInstalling();  // no setup file: the run reports a failure
+  model_->setFlowForTest(install_flow::InstallFlow(install_flow::State::kDownloading));
+  // The download's end as its worker reports it; no setup file: the run reports a failure.
+  model_->startDownloadPlayer(false);
+  ASSERT_TRUE(pumpUntil([&] { return model_->flowState() != install_flow::State::kDownloading; }, 30000));
+  ASSERT_EQ(install_flow::State::kDownloadFailed, model_->flowState());
+  for (const mainframe::OpenBox& box : mainframe::openMessageBoxes()) DestroyWindow(box.window);
+  model_->setFlowForTest(install_flow::InstallFlow(install_flow::State::kInstalling));
+  frame_->showInstalling();
+  model_->startInstallPlayer();
   EXPECT_EQ(100, frame_->downloadPercent());
   EXPECT_EQ(63, barValue(L"installprogressbar")) << "the download's full share at once";
   ASSERT_TRUE(pumpUntil([] { return !boxes::windowsOfClass(L"VelInstallErrorBox").empty(); }, 10000));
@@ -258,9 +265,11 @@ TEST_F(MainFrameTest, ClosingWhileTheSetupRunsOnlyTellsAndOnTheFinishPageQuits) 
   click(L"closebtn");
   EXPECT_NE(nullptr, mainframe::messageBoxWith(mainframe::lookup("installing_exit_tip")));
   EXPECT_TRUE(IsWindow(frame_->hwnd()));
-  EXPECT_EQ(nullptr, DownloaderBox::current());
+  EXPECT_EQ(nullptr, DownloaderBox::openOver(frame_->hwnd()));
 
-  frame_->onModelInstallResult(true);
+  model_->setFlowForTest(install_flow::InstallFlow(install_flow::State::kInstalling));
+  model_->onSetupReported(true);
+  model_->onSetupRunEnded(true);
   for (const mainframe::OpenBox& box : mainframe::openMessageBoxes()) DestroyWindow(box.window);
   gallery::pumpFor(50);
   ASSERT_TRUE(frame_->finished());
@@ -283,7 +292,7 @@ TEST_F(MainFrameTest, InstallPathChoicesAndTheirAdvice) {
   ASSERT_NE(nullptr, open());
   frame_->setDiskSystem(&disks);
   frame_->showPathUI(true);
-  DownloaderModel* model = DownloaderModel::create();
+  DownloaderModel* model = model_.get();
   struct Case {
     const wchar_t* chosen;
     const wchar_t* stored;
@@ -381,8 +390,10 @@ TEST_F(MainFrameGamesTest, TheFirstGameWithAnIdIsHandedToThePlayerAndTheRunEnds)
   GameRecord second;
   second.packageName = L"com.example.second";
   second.downloadUrl = L"http://127.0.0.1:1/never.apk";
-  DownloaderModel::create()->games() = {first, second};
-  frame_->onModelInstallResult(true);
+  model_->games() = {first, second};
+  model_->setFlowForTest(install_flow::InstallFlow(install_flow::State::kInstalling));
+  model_->onSetupReported(true);
+  model_->onSetupRunEnded(true);
   EXPECT_TRUE(mainframe::pumpUntilQuit(3000));
   ASSERT_TRUE(pumpUntil([&] { return !calls(L"ovplayer.exe").empty(); }, 15000));
   EXPECT_NE(std::string::npos, calls(L"ovplayer.exe").find("apk=|show=true|package=com.example.first|downloadgameid=77"))
@@ -399,9 +410,11 @@ TEST_F(MainFrameGamesTest, AGameToDownloadShowsTheGamePageInstallsItAndStartsThe
   game.packageName = L"com.example.b";
   game.displayName = L"Game B";
   game.downloadUrl = L"http://127.0.0.1:" + std::to_wstring(standinPort()) + L"/games/b.apk";
-  DownloaderModel::create()->games() = {game};
-  frame_->setGameConsoleWait(10000);
-  frame_->onModelInstallResult(true);
+  model_->games() = {game};
+  model_->setGameConsoleWait(10000);
+  model_->setFlowForTest(install_flow::InstallFlow(install_flow::State::kInstalling));
+  model_->onSetupReported(true);
+  model_->onSetupRunEnded(true);
   EXPECT_EQ(CMainFrame::kGamePage, frame_->currentPage());
   EXPECT_NE(std::wstring::npos, textOf(L"apkinstallprogresslabel").find(L"Game B"));
   EXPECT_TRUE(mainframe::pumpUntilQuit(60000));
