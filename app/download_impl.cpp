@@ -46,9 +46,14 @@ DownloadImpl::DownloadImpl() = default;
 
 DownloadImpl::DownloadImpl(std::unique_ptr<DownloaderModel> model) : model_(std::move(model)) {}
 
-DownloadImpl::~DownloadImpl() { shutdown(); }
+// Without a shutdown (a test's application): the window and the model go, the process-wide
+// reporter runs on.
+DownloadImpl::~DownloadImpl() {
+  if (model_) closeWindowAndModel(false);
+}
 
 bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
+  VEL_CHECK_THREAD(thread_);
   // The run's one model, destroyed in shutdown.
   model_.reset(new DownloaderModel());
   DownloaderModel* model = model_.get();
@@ -85,6 +90,7 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
 }
 
 void DownloadImpl::showMainFrame() {
+  VEL_CHECK_THREAD(thread_);
   VEL_LOG(L"create main");
   const system_checks::SystemFacts facts = system_checks::currentFacts();
   if (!model_) return;
@@ -146,6 +152,7 @@ void DownloadImpl::runSystemChecks(const system_checks::SystemFacts& facts, CMai
 }
 
 int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
+  VEL_CHECK_THREAD(thread_);
   VEL_LOG(L"onHandleWindowIPC, msg = %d", static_cast<int>(message));
   switch (message) {
     case installer_endpoint::kShowWindow:
@@ -174,7 +181,12 @@ int DownloadImpl::onHandleWindowIPC(unsigned message, WPARAM wParam, LPARAM) {
 }
 
 void DownloadImpl::shutdown() {
+  VEL_CHECK_THREAD(thread_);
   if (!model_) return;
+  closeWindowAndModel(true);
+}
+
+void DownloadImpl::closeWindowAndModel(bool stopReporter) {
   // Still there when a box ended the message loop without closing it: out of sight first,
   // and gone (its boxes with it) before the model it shows.
   if (CMainFrame* frame = CMainFrame::current()) {
@@ -184,7 +196,7 @@ void DownloadImpl::shutdown() {
     }
   }
 
-  VelReporter::instance().stop(VelReporter::kStopLimitMilliseconds);
+  if (stopReporter) VelReporter::instance().stop(VelReporter::kStopLimitMilliseconds);
   model_->teardown();
   model_.reset();
   // Never under a transfer that is still running: libcurl's clean-up clears the function

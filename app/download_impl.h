@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/system_checks.h"
+#include "core/thread_checker.h"
 #include "utility/window_ipc.h"
 
 class CMainFrame;
@@ -34,8 +35,10 @@ class DownloadImpl : public utility::IWindowIPCHandle {
   DownloaderModel* model() const { return model_.get(); }
 
  private:
+  void closeWindowAndModel(bool stopReporter);
   void runSystemChecks(const system_checks::SystemFacts& facts, CMainFrame* frame);
 
+  ThreadChecker thread_;
   std::unique_ptr<DownloaderModel> model_;
   utility::WindowIPC endpoint_;
   bool curlReady_ = false;

@@ -20,8 +20,8 @@ class ReplyPoster {
  public:
   ReplyPoster() = default;
 
-  // Any thread. False when the reply was not queued (no dispatcher, or the owner is gone);
-  // the reply is then released here.
+  // Any thread. False when the reply could not be queued (no dispatcher); it is then
+  // released here. A reply to an owner that is gone is released unrun.
   template <class F>
   bool post(F reply) const {
     MainThreadDispatcher* dispatcher = MainThreadDispatcher::instance();

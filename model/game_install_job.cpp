@@ -148,6 +148,7 @@ GameInstallJob::~GameInstallJob() { stop(kDestructorStopMilliseconds); }
 long GameInstallJob::activeWorkers() { return g_activeWorkers.load(); }
 
 bool GameInstallJob::start(const std::wstring& installPath, const std::vector<GameRecord>& games) {
+  VEL_CHECK_THREAD(owner_);
   if (started_) return false;
   // Without a folder every name would land in the root of the current drive.
   if (installPath.empty() || games.empty() || state_->stopped.load()) {
@@ -172,13 +173,17 @@ bool GameInstallJob::start(const std::wstring& installPath, const std::vector<Ga
 }
 
 void GameInstallJob::stop(DWORD limitMilliseconds) {
+  VEL_CHECK_THREAD(owner_);
   state_->stop();
   if (!started_) return;
   worker_.requestStop();
   worker_.stop(limitMilliseconds);
 }
 
-bool GameInstallJob::isRunning() { return !worker_.waitForEnd(0); }
+bool GameInstallJob::isRunning() {
+  VEL_CHECK_THREAD(owner_);
+  return !worker_.waitForEnd(0);
+}
 
 void GameInstallJob::_threadDownloadApk(const std::shared_ptr<State>& state) {
   State& job = *state;

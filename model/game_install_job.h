@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/thread_checker.h"
 #include "core/worker_thread.h"
 #include "identity/game_record.h"
 
@@ -73,6 +74,7 @@ class GameInstallJob {
   struct State;
   static void _threadDownloadApk(const std::shared_ptr<State>& state);
 
+  ThreadChecker owner_;
   std::shared_ptr<State> state_;
   WorkerThread worker_;
   DWORD consoleWait_ = kConsoleWaitMilliseconds;

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "core/dispatch_timer.h"
 #include "core/main_thread_dispatcher.h"
+#include "core/task_owner.h"
+#include "core/thread_checker.h"
 #include "tests/support/test_support.h"
 
 using testing_support::pumpFor;
@@ -74,6 +77,38 @@ TEST_F(DispatcherTest, CancelReleasesQueuedAndLaterTasksUnrunOtherOwnersUnaffect
   EXPECT_EQ(0, mine.runs);
   EXPECT_EQ(2, theirs.runs);
   EXPECT_EQ(-1, dispatcher_->pendingCount(&cancelled)) << "a cancelled owner stays cancelled";
+}
+
+// A worker's replies reach their target on the window thread while the owner lives; once it
+// is gone, a reply posted by a worker that outlived it is released unrun.
+TEST_F(DispatcherTest, RepliesRunOnTheWindowThreadOnlyWhileTheirOwnerLives) {
+  struct Target {
+    ThreadChecker thread;
+    std::vector<int> seen;
+    bool onItsThread = true;
+  } target;
+  auto owner = std::make_unique<TaskOwner>();
+  ReplyPoster<Target> reply = owner->replyTo(&target);
+  std::thread([reply] {
+    EXPECT_TRUE(reply.post([](Target& t) {
+      t.onItsThread = t.onItsThread && t.thread.onValidThread();
+      t.seen.push_back(1);
+    }));
+  }).join();
+  ASSERT_TRUE(pumpUntil([&] { return target.seen.size() == 1; }, 5000));
+  EXPECT_TRUE(target.onItsThread);
+
+  auto released = std::make_shared<int>(0);
+  std::weak_ptr<int> watch = released;
+  std::thread([reply, value = std::move(released)] {
+    reply.post([value](Target& t) { t.seen.push_back(2); });
+  }).join();
+  owner.reset();
+  std::thread([reply] { reply.post([](Target& t) { t.seen.push_back(3); }); }).join();
+  pumpFor(100);
+  EXPECT_EQ(std::vector<int>{1}, target.seen) << "nothing ran after the owner went";
+  EXPECT_TRUE(watch.expired()) << "the withdrawn reply released what it held";
+  std::thread([&] { EXPECT_FALSE(target.thread.onValidThread()); }).join();
 }
 
 TEST_F(DispatcherTest, ClosuresAndMemberTasksOwnTheirArguments) {
