@@ -7,9 +7,9 @@
 
 #include "core/runable.h"
 #include "telemetry/text_ids.h"
-#include "utility/vel_curl_downloader.h"
 #include "utility/encoding.h"
 #include "utility/log.h"
+#include "utility/vel_curl_downloader.h"
 #include "vel_build_config.h"
 
 namespace vbox {
