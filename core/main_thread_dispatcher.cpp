@@ -28,7 +28,7 @@ MainThreadDispatcher* MainThreadDispatcher::createInstance() {
   return created;
 }
 
-MainThreadDispatcher::MainThreadDispatcher() : threadId_(GetCurrentThreadId()) {
+MainThreadDispatcher::MainThreadDispatcher() {
   window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
   if (window_) {
@@ -113,6 +113,7 @@ void MainThreadDispatcher::dispatch(const void* owner, Runable* raw) {
 }
 
 UINT_PTR MainThreadDispatcher::setTimer(UINT periodMilliseconds, RunablePtr& task) {
+  VEL_CHECK_THREAD(thread_);
   if (!task) return 0;
   UINT_PTR id = ++lastTimerId_;
   if (!SetTimer(window_, id, periodMilliseconds, nullptr)) return 0;
@@ -121,6 +122,7 @@ UINT_PTR MainThreadDispatcher::setTimer(UINT periodMilliseconds, RunablePtr& tas
 }
 
 void MainThreadDispatcher::killTimer(UINT_PTR id) {
+  VEL_CHECK_THREAD(thread_);
   auto it = timers_.find(id);
   if (it == timers_.end()) return;
   KillTimer(window_, id);
@@ -135,6 +137,7 @@ void MainThreadDispatcher::killTimer(UINT_PTR id) {
 }
 
 void MainThreadDispatcher::tick(UINT_PTR id) {
+  VEL_CHECK_THREAD(thread_);
   auto it = timers_.find(id);
   if (it == timers_.end()) return;
   Runable* task = it->second.get();

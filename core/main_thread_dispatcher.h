@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/runable.h"
+#include "core/thread_checker.h"
 
 class MainThreadDispatcher {
  public:
@@ -35,7 +36,7 @@ class MainThreadDispatcher {
   void killTimer(UINT_PTR id);
 
   HWND window() const { return window_; }
-  DWORD threadId() const { return threadId_; }
+  DWORD threadId() const { return thread_.threadId(); }
   // The owner's count of queued tasks; -1 once cancelled, 0 when unknown.
   long pendingCount(const void* owner);
 
@@ -47,7 +48,7 @@ class MainThreadDispatcher {
   std::mutex lock_;
   std::map<const void*, long> owners_;  // under lock_
   HWND window_ = nullptr;
-  DWORD threadId_ = 0;
+  ThreadChecker thread_;  // the window thread: the timer functions run there
   // One frame per timer task running now. Ticks nest when a task runs a message loop of
   // its own (a modal box), so each tick keeps its own frame; a timer killed while its task
   // runs parks the task in the outermost frame running it, released when that run returns.

@@ -33,6 +33,7 @@ WorkerThread::~WorkerThread() {
 }
 
 bool WorkerThread::start(RunablePtr& task) {
+  VEL_CHECK_THREAD(owner_);
   if (thread_ || !task) return false;
   auto fresh = std::make_shared<Shared>();
   fresh->stopEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -75,6 +76,7 @@ unsigned __stdcall WorkerThread::threadMain(void* reference) {
 }
 
 void WorkerThread::requestStop() {
+  VEL_CHECK_THREAD(owner_);
   shared_->stopRequested.store(true, std::memory_order_relaxed);
   if (shared_->stopEvent) SetEvent(shared_->stopEvent.get());
 }
@@ -92,11 +94,13 @@ HANDLE WorkerThread::stopEventOfThisThread() { return current_ ? current_->stopE
 long WorkerThread::abandonedCount() { return g_abandoned.load(); }
 
 bool WorkerThread::waitForEnd(DWORD limitMilliseconds) {
+  VEL_CHECK_THREAD(owner_);
   if (!thread_) return true;
   return WaitForSingleObject(thread_.get(), limitMilliseconds) != WAIT_TIMEOUT;
 }
 
 void WorkerThread::stop(DWORD limitMilliseconds) {
+  VEL_CHECK_THREAD(owner_);
   if (thread_) {
     if (!waitForEnd(limitMilliseconds)) {
       g_abandoned.fetch_add(1);

@@ -1,7 +1,8 @@
 #pragma once
-// Runs one task on its own thread. Lives on the thread that owns it: start, stop and
-// requestStop come from that thread; the task polls isStopRequested or waits on stopEvent
-// (or, when it may outlive its owner, the static forms that need no owner object).
+// Runs one task on its own thread. Lives on the thread that makes it: start, stop,
+// waitForEnd, requestStop and isRunning come from that thread (checked); the task polls
+// isStopRequested or waits on stopEvent (or, when it may outlive its owner, the static forms
+// that need no owner object).
 //
 // A task that does not end within its stop limit is abandoned, never terminated: killing a
 // thread can leave the heap, the log writer's lock or the loader lock held for ever. An
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "core/runable.h"
+#include "core/thread_checker.h"
 #include "utility/unique_handle.h"
 
 class WorkerThread {
@@ -35,7 +37,10 @@ class WorkerThread {
 
   void requestStop();
   bool isStopRequested() const;
-  bool isRunning() const { return static_cast<bool>(thread_); }
+  bool isRunning() const {
+    VEL_CHECK_THREAD(owner_);
+    return static_cast<bool>(thread_);
+  }
   HANDLE stopEvent() const;
 
   // On a worker's own thread: its stop request and stop event, valid even after the owner
@@ -52,6 +57,7 @@ class WorkerThread {
   static unsigned __stdcall threadMain(void* shared);
   static thread_local Shared* current_;  // the state of the worker running on this thread
 
+  ThreadChecker owner_;
   std::shared_ptr<Shared> shared_;
   utility::UniqueHandle thread_;
 };

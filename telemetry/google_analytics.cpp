@@ -1,15 +1,15 @@
 #include "telemetry/google_analytics.h"
 
-#include <chrono>
 #include <utility>
 
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include "utility/vel_curl_downloader.h"
+#include "core/runable.h"
 #include "telemetry/text_ids.h"
 #include "utility/encoding.h"
 #include "utility/log.h"
+#include "utility/vel_curl_downloader.h"
 #include "vel_build_config.h"
 
 namespace vbox {
@@ -38,30 +38,22 @@ GoogleAnalytics::GoogleAnalytics(Poster poster, AdapterLister adapters, std::wst
       origin_(origin.empty() ? std::wstring(buildconfig::kAnalyticsOrigin) : std::move(origin)) {
   // The poster lives in the state it points into, so the flag outlives every post.
   state_->poster = poster ? std::move(poster) : curlPoster(&state_->abortTransfers);
+  std::shared_ptr<SharedState> state = state_;
+  worker_.start(makeRunable([state] { _threadSend(state); }));
 }
 
 GoogleAnalytics::~GoogleAnalytics() {
-  std::unique_lock<std::mutex> lock(state_->lock);
-  state_->stop = true;
+  {
+    std::lock_guard<std::mutex> lock(state_->lock);
+    state_->stop = true;
+  }
   state_->wake.notify_all();
-  if (!worker_.joinable()) return;
   // An idle worker ends at once; one with posts to make gets some time to send what is
   // queued, then its post in progress is aborted and the rest dropped. A worker that is
-  // still not done is left to end with its own reference to the state, so nothing it
+  // still not done is abandoned with its own reference to the state, so nothing it
   // touches goes away under it.
-  auto workerEnded = [this] { return state_->workerEnded; };
-  bool ended = state_->ended.wait_for(
-      lock, std::chrono::milliseconds(kDestroyWaitMilliseconds - kAbortMilliseconds), workerEnded);
-  if (!ended) {
-    state_->abortTransfers.store(true);
-    ended = state_->ended.wait_for(lock, std::chrono::milliseconds(kAbortMilliseconds), workerEnded);
-  }
-  lock.unlock();
-  if (ended) {
-    worker_.join();
-  } else {
-    worker_.detach();
-  }
+  if (!worker_.waitForEnd(kDestroyWaitMilliseconds - kAbortMilliseconds)) state_->abortTransfers.store(true);
+  worker_.stop(kAbortMilliseconds);
 }
 
 void GoogleAnalytics::setMeasurement(const std::wstring& measurementId, const std::wstring& apiSecret) {
@@ -116,11 +108,6 @@ void GoogleAnalytics::sendEvent(const std::wstring& name, const std::wstring& la
   if (state_->queue.size() >= kQueueLimit) return;
   state_->queue.push_back(SendTask{name, label});
   state_->wake.notify_one();
-  if (state_->workerRunning && !state_->workerEnded) return;
-  if (worker_.joinable()) worker_.join();  // an ended worker; joining it does not wait
-  state_->workerRunning = true;
-  state_->workerEnded = false;
-  worker_ = std::thread(&GoogleAnalytics::_threadSend, state_);
 }
 
 void GoogleAnalytics::sendEventNow(const std::wstring& name, const std::wstring& label) {
@@ -143,7 +130,7 @@ size_t GoogleAnalytics::pendingCount() {
   return state_->queue.size();
 }
 
-void GoogleAnalytics::_threadSend(std::shared_ptr<SharedState> state) {
+void GoogleAnalytics::_threadSend(const std::shared_ptr<SharedState>& state) {
   std::unique_lock<std::mutex> lock(state->lock);
   for (;;) {
     state->wake.wait(lock, [&state] { return state->stop || !state->queue.empty(); });
@@ -153,14 +140,10 @@ void GoogleAnalytics::_threadSend(std::shared_ptr<SharedState> state) {
     state->queue.pop_front();
     std::string body = payload(state->clientId, task.name, task.label);
     std::string url = state->url;
-    state->busy = true;
     lock.unlock();
     state->poster(body, url);
     lock.lock();
-    state->busy = false;
   }
-  state->workerEnded = true;
-  state->ended.notify_all();
 }
 
 std::string GoogleAnalytics::measurementName(const std::wstring& name) {

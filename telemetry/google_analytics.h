@@ -9,9 +9,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "core/worker_thread.h"
 #include "telemetry/pc_identifier.h"
 
 namespace vbox {
@@ -79,24 +79,20 @@ class GoogleAnalytics {
     std::string url;
     Poster poster;
     bool stop = false;
-    // Ends the default poster's transfer in progress (destruction).
+    // Ends the default poster's transfer in progress, and the sending (destruction).
     std::atomic<bool> abortTransfers{false};
-    bool busy = false;
-    bool workerRunning = false;
-    bool workerEnded = false;
-    std::condition_variable ended;
   };
 
-  static void _threadSend(std::shared_ptr<SharedState> state);
-  void post(const std::string& clientId, const SendTask& task);
+  static void _threadSend(const std::shared_ptr<SharedState>& state);
 
   std::shared_ptr<SharedState> state_;
   AdapterLister adapters_;
   std::wstring origin_;
-  std::thread worker_;
   std::wstring measurementId_;
   std::wstring apiSecret_;
   std::atomic<bool> disabled_{false};
+  // Started by the constructor, so it belongs to the constructing thread with the client.
+  WorkerThread worker_;
 };
 
 }  // namespace vbox

@@ -18,7 +18,7 @@ std::wstring plainText(const std::wstring& text) {
   return plain;
 }
 
-bool isLink(CControlUI& control) { return control.getInterface(L"Button") && control.role() == L"link"; }
+bool isLink(CControlUI& control) { return controlAs<CButtonUI>(&control) && control.role() == L"link"; }
 
 // A check box or an edit without text of its own is named by the label that follows it in
 // tree order, before any other control that takes the focus: the layouts put the licence's
@@ -49,7 +49,7 @@ std::wstring followingLabelText(CControlUI& control) {
 LONG accessibleRole(CControlUI& control) {
   const std::wstring kind = control.getClass();
   if (kind == L"Option") {
-    return static_cast<COptionUI*>(control.getInterface(L"Option"))->group().empty() ? ROLE_SYSTEM_CHECKBUTTON
+    return controlAs<COptionUI>(&control)->group().empty() ? ROLE_SYSTEM_CHECKBUTTON
                                                                                      : ROLE_SYSTEM_RADIOBUTTON;
   }
   if (kind == L"Button") return isLink(control) ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_PUSHBUTTON;
@@ -86,7 +86,7 @@ DWORD accessibleState(CControlUI& control, bool focused) {
   if (!control.isEnabled()) state |= STATE_SYSTEM_UNAVAILABLE;
   if (control.canFocus() && control.isEnabled()) state |= STATE_SYSTEM_FOCUSABLE;
   if (focused) state |= STATE_SYSTEM_FOCUSED;
-  if (auto* option = static_cast<COptionUI*>(control.getInterface(L"Option"))) {
+  if (auto* option = controlAs<COptionUI>(&control)) {
     if (option->isSelected()) state |= STATE_SYSTEM_CHECKED;
   }
   if (isLink(control)) state |= STATE_SYSTEM_LINKED;
@@ -100,7 +100,7 @@ DWORD accessibleState(CControlUI& control, bool focused) {
 std::wstring accessibleValue(CControlUI& control) {
   const std::wstring kind = control.getClass();
   if (kind == L"Edit" || kind == L"Combo") return control.getText();
-  if (auto* progress = static_cast<CProgressUI*>(control.getInterface(L"Progress"))) {
+  if (auto* progress = controlAs<CProgressUI>(&control)) {
     const int span = progress->getMaxValue() - progress->getMinValue();
     const int percent = span > 0 ? MulDiv(progress->getValue() - progress->getMinValue(), 100, span) : 0;
     return std::to_wstring(percent) + L"%";
@@ -110,7 +110,7 @@ std::wstring accessibleValue(CControlUI& control) {
 
 std::wstring accessibleDefaultAction(CControlUI& control) {
   if (!control.isEnabled()) return std::wstring();
-  if (auto* option = static_cast<COptionUI*>(control.getInterface(L"Option"))) {
+  if (auto* option = controlAs<COptionUI>(&control)) {
     return option->isSelected() && option->group().empty() ? L"Uncheck" : L"Check";
   }
   if (std::wstring(control.getClass()) == L"Button") return isLink(control) ? L"Jump" : L"Press";

@@ -5,19 +5,17 @@
 
 namespace toolkit {
 
-class CVerticalLayoutUI : public CContainerUI {
+class CVerticalLayoutUI : public ControlClass<CVerticalLayoutUI, CContainerUI> {
  public:
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
+  static constexpr wchar_t kClassName[] = L"VerticalLayout";
 
  protected:
   std::vector<RECT> arrange(const RECT& area) const override;
 };
 
-class CHorizontalLayoutUI : public CContainerUI {
+class CHorizontalLayoutUI : public ControlClass<CHorizontalLayoutUI, CContainerUI> {
  public:
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
+  static constexpr wchar_t kClassName[] = L"HorizontalLayout";
 
  protected:
   std::vector<RECT> arrange(const RECT& area) const override;

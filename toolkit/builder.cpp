@@ -93,13 +93,13 @@ int nestingDepth(const pugi::xml_node& node, int limit) {
 std::unique_ptr<CControlUI> buildNode(const pugi::xml_node& node, IDialogBuilderCallback* callback);
 
 void addChildren(const pugi::xml_node& node, CControlUI* control, IDialogBuilderCallback* callback) {
-  if (auto* combo = static_cast<CComboUI*>(control->getInterface(L"Combo"))) {
+  if (auto* combo = controlAs<CComboUI>(control)) {
     for (const pugi::xml_node& item : node.children("Item")) {
       combo->addItem(wide(item.attribute("text").value()), wide(item.attribute("userdata").value()));
     }
     return;
   }
-  auto* container = static_cast<CContainerUI*>(control->getInterface(L"Container"));
+  auto* container = controlAs<CContainerUI>(control);
   if (!container) return;
   for (const pugi::xml_node& child : node.children()) {
     if (child.type() != pugi::node_element) continue;

@@ -1,18 +1,10 @@
 #include "toolkit/button.h"
 
 #include "toolkit/notify.h"
-#include "toolkit/paint/attribute_parse.h"
 
 namespace toolkit {
 
 CButtonUI::CButtonUI() { setAttribute(L"align", L"center"); }
-
-const wchar_t* CButtonUI::getClass() const { return L"Button"; }
-
-void* CButtonUI::getInterface(const std::wstring& name) {
-  if (name == L"Button") return this;
-  return CLabelUI::getInterface(name);
-}
 
 bool CButtonUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"normalimage") {
@@ -22,55 +14,19 @@ bool CButtonUI::setAttribute(const std::wstring& name, const std::wstring& value
   } else if (name == L"pushedimage") {
     setPushedImage(value);
   } else if (name == L"focusedimage") {
-    focusedImage_ = value;
-    invalidate();
+    setAndRepaint(focusedImage_, value);
   } else if (name == L"disabledimage") {
     setDisabledImage(value);
-  } else if (name == L"hottextcolor" || name == L"pushedtextcolor" || name == L"focusedtextcolor") {
-    uint32_t color = 0;
-    if (!parseColor(value, &color)) return false;
-    if (name == L"hottextcolor") {
-      setHotTextColor(color);
-    } else if (name == L"pushedtextcolor") {
-      setPushedTextColor(color);
-    } else {
-      focusedTextColor_ = color;
-      invalidate();
-    }
+  } else if (name == L"hottextcolor") {
+    return setColorAttribute(hotTextColor_, value);
+  } else if (name == L"pushedtextcolor") {
+    return setColorAttribute(pushedTextColor_, value);
+  } else if (name == L"focusedtextcolor") {
+    return setColorAttribute(focusedTextColor_, value);
   } else {
     return CLabelUI::setAttribute(name, value);
   }
   return true;
-}
-
-void CButtonUI::setNormalImage(const std::wstring& image) {
-  normalImage_ = image;
-  invalidate();
-}
-
-void CButtonUI::setHotImage(const std::wstring& image) {
-  hotImage_ = image;
-  invalidate();
-}
-
-void CButtonUI::setPushedImage(const std::wstring& image) {
-  pushedImage_ = image;
-  invalidate();
-}
-
-void CButtonUI::setDisabledImage(const std::wstring& image) {
-  disabledImage_ = image;
-  invalidate();
-}
-
-void CButtonUI::setHotTextColor(uint32_t argb) {
-  hotTextColor_ = argb;
-  invalidate();
-}
-
-void CButtonUI::setPushedTextColor(uint32_t argb) {
-  pushedTextColor_ = argb;
-  invalidate();
 }
 
 void CButtonUI::doEvent(UIEvent& event) {

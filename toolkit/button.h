@@ -6,20 +6,19 @@
 
 namespace toolkit {
 
-class CButtonUI : public CLabelUI {
+class CButtonUI : public ControlClass<CButtonUI, CLabelUI> {
  public:
+  static constexpr wchar_t kClassName[] = L"Button";
   CButtonUI();
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   const std::wstring& normalImage() const { return normalImage_; }
-  void setNormalImage(const std::wstring& image);
-  void setHotImage(const std::wstring& image);
-  void setPushedImage(const std::wstring& image);
-  void setDisabledImage(const std::wstring& image);
-  void setHotTextColor(uint32_t argb);
-  void setPushedTextColor(uint32_t argb);
+  void setNormalImage(const std::wstring& image) { setAndRepaint(normalImage_, image); }
+  void setHotImage(const std::wstring& image) { setAndRepaint(hotImage_, image); }
+  void setPushedImage(const std::wstring& image) { setAndRepaint(pushedImage_, image); }
+  void setDisabledImage(const std::wstring& image) { setAndRepaint(disabledImage_, image); }
+  void setHotTextColor(uint32_t argb) { setAndRepaint(hotTextColor_, argb); }
+  void setPushedTextColor(uint32_t argb) { setAndRepaint(pushedTextColor_, argb); }
 
   bool isHot() const { return hot_; }
   bool isPushed() const { return pushed_; }

@@ -10,13 +10,6 @@ CComboUI::CComboUI() { setAttribute(L"align", L"left"); }
 
 CComboUI::~CComboUI() { drop_.reset(); }
 
-const wchar_t* CComboUI::getClass() const { return L"Combo"; }
-
-void* CComboUI::getInterface(const std::wstring& name) {
-  if (name == L"Combo") return this;
-  return CButtonUI::getInterface(name);
-}
-
 bool CComboUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"itemheight") {
     int height = 0;

@@ -16,12 +16,11 @@ struct ComboItem {
   std::wstring userData;
 };
 
-class CComboUI : public CButtonUI {
+class CComboUI : public ControlClass<CComboUI, CButtonUI> {
  public:
+  static constexpr wchar_t kClassName[] = L"Combo";
   CComboUI();
   ~CComboUI() override;
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   int addItem(const std::wstring& text, const std::wstring& userData);

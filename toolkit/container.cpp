@@ -17,7 +17,7 @@ int heightOf(CControlUI* control) {
     const auto [at, level] = pending.back();
     pending.pop_back();
     height = std::max(height, level);
-    if (auto* container = static_cast<CContainerUI*>(at->getInterface(L"Container"))) {
+    if (auto* container = controlAs<CContainerUI>(at)) {
       for (int i = 0; i < container->getCount(); ++i) pending.emplace_back(container->getItemAt(i), level + 1);
     }
   }
@@ -36,13 +36,6 @@ int depthOf(const CControlUI* control) {
 CContainerUI::CContainerUI() = default;
 
 CContainerUI::~CContainerUI() { removeAll(); }
-
-const wchar_t* CContainerUI::getClass() const { return L"Container"; }
-
-void* CContainerUI::getInterface(const std::wstring& name) {
-  if (name == L"Container") return this;
-  return CControlUI::getInterface(name);
-}
 
 bool CContainerUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"inset") {

@@ -13,13 +13,12 @@ namespace toolkit {
 // searching and destroying the tree recurse once per level, so the depth bounds the stack.
 constexpr int kMaxNestingDepth = 256;
 
-class CContainerUI : public CControlUI {
+class CContainerUI : public ControlClass<CContainerUI, CControlUI> {
  public:
+  static constexpr wchar_t kClassName[] = L"Container";
   CContainerUI();
   ~CContainerUI() override;
 
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   int getCount() const { return static_cast<int>(children_.size()); }

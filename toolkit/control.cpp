@@ -81,19 +81,14 @@ bool CControlUI::setAttribute(const std::wstring& name, const std::wstring& valu
     RECT padding;
     if (!parseRect(value, &padding)) return false;
     setPadding(padding);
-  } else if (name == L"textcolor" || name == L"disabledtextcolor" || name == L"bkcolor" || name == L"bordercolor") {
-    uint32_t color = 0;
-    if (!parseColor(value, &color)) return false;
-    if (name == L"textcolor") {
-      setTextColor(color);
-    } else if (name == L"disabledtextcolor") {
-      setDisabledTextColor(color);
-    } else if (name == L"bkcolor") {
-      setBkColor(color);
-    } else {
-      borderColor_ = color;
-      invalidate();
-    }
+  } else if (name == L"textcolor") {
+    return setColorAttribute(textColor_, value);
+  } else if (name == L"disabledtextcolor") {
+    return setColorAttribute(disabledTextColor_, value);
+  } else if (name == L"bkcolor") {
+    return setColorAttribute(bkColor_, value);
+  } else if (name == L"bordercolor") {
+    return setColorAttribute(borderColor_, value);
   } else if (name == L"bordersize") {
     int size = 0;
     if (!parseInt(value, &size) || size < 0) return false;
@@ -153,29 +148,16 @@ void CControlUI::setEnabled(bool enabled) {
   announce(EVENT_OBJECT_STATECHANGE);
 }
 
-void CControlUI::setTextColor(uint32_t argb) {
-  textColor_ = argb;
-  invalidate();
-}
-
-void CControlUI::setDisabledTextColor(uint32_t argb) {
-  disabledTextColor_ = argb;
-  invalidate();
-}
-
-void CControlUI::setBkColor(uint32_t argb) {
-  bkColor_ = argb;
-  invalidate();
+bool CControlUI::setColorAttribute(uint32_t& member, const std::wstring& value) {
+  uint32_t color = 0;
+  if (!parseColor(value, &color)) return false;
+  setAndRepaint(member, color);
+  return true;
 }
 
 void CControlUI::setBkImage(const std::wstring& image) {
   if (bkImage_ == image) return;
   bkImage_ = image;
-  invalidate();
-}
-
-void CControlUI::setFont(int id) {
-  font_ = id;
   invalidate();
 }
 

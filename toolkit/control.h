@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "toolkit/control_host.h"
 
@@ -32,7 +33,8 @@ class CControlUI {
   CControlUI& operator=(const CControlUI&) = delete;
 
   // The class name ("Control", "Button", ...) and the interface query by name: a control
-  // answers its own class name and those of its bases with itself, null otherwise.
+  // answers its own class name and those of its bases with itself, null otherwise. Classes
+  // derive through ControlClass for both; controlAs is the typed query.
   virtual const wchar_t* getClass() const;
   virtual void* getInterface(const std::wstring& name);
 
@@ -67,15 +69,15 @@ class CControlUI {
   bool isFocused() const { return focused_; }
 
   uint32_t textColor() const { return textColor_; }
-  void setTextColor(uint32_t argb);
+  void setTextColor(uint32_t argb) { setAndRepaint(textColor_, argb); }
   uint32_t disabledTextColor() const { return disabledTextColor_; }
-  void setDisabledTextColor(uint32_t argb);
+  void setDisabledTextColor(uint32_t argb) { setAndRepaint(disabledTextColor_, argb); }
   uint32_t bkColor() const { return bkColor_; }
-  void setBkColor(uint32_t argb);
+  void setBkColor(uint32_t argb) { setAndRepaint(bkColor_, argb); }
   const std::wstring& bkImage() const { return bkImage_; }
   void setBkImage(const std::wstring& image);
   int font() const { return font_; }
-  void setFont(int id);
+  void setFont(int id) { setAndRepaint(font_, id); }
 
   // Fixed size; 0 means the layout decides.
   int fixedWidth() const { return width_; }
@@ -119,6 +121,14 @@ class CControlUI {
 
  protected:
   void invalidate();
+  // Stores a value the control's look depends on and repaints it.
+  template <class T>
+  void setAndRepaint(T& member, const T& value) {
+    member = value;
+    invalidate();
+  }
+  // An ARGB attribute value into member, repainted; false (and no change) when it does not parse.
+  bool setColorAttribute(uint32_t& member, const std::wstring& value);
   void needLayout();
   void notifyHost(const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0);
   // Tells screen readers that this control's name, state or value changed (EVENT_OBJECT_*).
@@ -157,6 +167,28 @@ class CControlUI {
   RECT padding_{};
   RECT pos_{};
 };
+
+// The base a control class derives through to name itself: Self declares
+// `static constexpr wchar_t kClassName[]`, and this answers getClass with it and the
+// interface query for it with Self, the names of Base's classes through Base.
+template <class Self, class Base>
+class ControlClass : public Base {
+ public:
+  using ClassType = Self;
+  const wchar_t* getClass() const override { return Self::kClassName; }
+  void* getInterface(const std::wstring& name) override {
+    if (name == Self::kClassName) return static_cast<Self*>(this);
+    return Base::getInterface(name);
+  }
+};
+
+// The control as a T (T's own class or one derived from it); null when it is none or null.
+template <class T>
+T* controlAs(CControlUI* control) {
+  // A class that does not name itself would answer as its base does.
+  static_assert(std::is_same<typename T::ClassType, T>::value, "T must derive through ControlClass<T, Base>");
+  return control ? static_cast<T*>(control->getInterface(T::kClassName)) : nullptr;
+}
 
 // Draws an image attribute, resolving nothing: the attribute names the skin file itself.
 // dpi is the window's (see drawImage).

@@ -24,13 +24,6 @@ void CEditUI::destroyNative() {
   native_.reset();
 }
 
-const wchar_t* CEditUI::getClass() const { return L"Edit"; }
-
-void* CEditUI::getInterface(const std::wstring& name) {
-  if (name == L"Edit") return this;
-  return CLabelUI::getInterface(name);
-}
-
 bool CEditUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"normalimage") {
     setNormalImage(value);
@@ -71,26 +64,6 @@ std::wstring CEditUI::getText() const {
 void CEditUI::setText(const std::wstring& text) {
   CLabelUI::setText(text);
   if (editing_ && native_) SetWindowTextW(native_.get(), text.c_str());
-}
-
-void CEditUI::setNormalImage(const std::wstring& image) {
-  normalImage_ = image;
-  invalidate();
-}
-
-void CEditUI::setHotImage(const std::wstring& image) {
-  hotImage_ = image;
-  invalidate();
-}
-
-void CEditUI::setFocusedImage(const std::wstring& image) {
-  focusedImage_ = image;
-  invalidate();
-}
-
-void CEditUI::setDisabledImage(const std::wstring& image) {
-  disabledImage_ = image;
-  invalidate();
 }
 
 void CEditUI::setMaxChar(int count) {

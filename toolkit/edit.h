@@ -8,21 +8,20 @@
 
 namespace toolkit {
 
-class CEditUI : public CLabelUI {
+class CEditUI : public ControlClass<CEditUI, CLabelUI> {
  public:
+  static constexpr wchar_t kClassName[] = L"Edit";
   CEditUI();
   ~CEditUI() override;
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   // While typing, the text is the edit child's.
   std::wstring getText() const override;
   void setText(const std::wstring& text) override;
-  void setNormalImage(const std::wstring& image);
-  void setHotImage(const std::wstring& image);
-  void setFocusedImage(const std::wstring& image);
-  void setDisabledImage(const std::wstring& image);
+  void setNormalImage(const std::wstring& image) { setAndRepaint(normalImage_, image); }
+  void setHotImage(const std::wstring& image) { setAndRepaint(hotImage_, image); }
+  void setFocusedImage(const std::wstring& image) { setAndRepaint(focusedImage_, image); }
+  void setDisabledImage(const std::wstring& image) { setAndRepaint(disabledImage_, image); }
   const std::wstring& normalImage() const { return normalImage_; }
   const std::wstring& hotImage() const { return hotImage_; }
   const std::wstring& focusedImage() const { return focusedImage_; }

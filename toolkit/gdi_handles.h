@@ -1,6 +1,6 @@
 #pragma once
-// Owners for the window-side handles: DC states, back buffers, regions and child windows.
-// The GDI object owners themselves come from the painting layer.
+// Owners for the window-side handles: back buffers, regions and child windows. The GDI
+// object owners and the saved DC state come from the painting layer.
 #include <windows.h>
 
 #include "toolkit/paint/gdi_handle.h"
@@ -8,21 +8,6 @@
 namespace toolkit {
 
 using UniqueRegion = UniqueGdiObject<HRGN>;
-
-// Saves a DC's state (clip region among it) for one scope.
-class SavedDcState {
- public:
-  explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-  ~SavedDcState() {
-    if (saved_) RestoreDC(dc_, saved_);
-  }
-  SavedDcState(const SavedDcState&) = delete;
-  SavedDcState& operator=(const SavedDcState&) = delete;
-
- private:
-  HDC dc_;
-  int saved_;
-};
 
 // A memory DC with a 32-bit top-down DIB of the given size selected into it: the back
 // buffer of a window's painting and the canvas of its screenshots.

@@ -5,13 +5,6 @@
 
 namespace toolkit {
 
-const wchar_t* CLabelUI::getClass() const { return L"Label"; }
-
-void* CLabelUI::getInterface(const std::wstring& name) {
-  if (name == L"Label") return this;
-  return CControlUI::getInterface(name);
-}
-
 bool CLabelUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"align") {
     if (value == L"left") {
@@ -54,21 +47,6 @@ bool CLabelUI::setAttribute(const std::wstring& name, const std::wstring& value)
   }
   invalidate();
   return true;
-}
-
-void CLabelUI::setMultiLine(bool multiLine) {
-  multiLine_ = multiLine;
-  invalidate();
-}
-
-void CLabelUI::setMarkup(bool markup) {
-  markup_ = markup;
-  invalidate();
-}
-
-void CLabelUI::setTextPadding(const RECT& padding) {
-  textPadding_ = padding;
-  invalidate();
 }
 
 void CLabelUI::paintText(HDC dc) { drawLabelText(dc, pos(), effectiveTextColor()); }

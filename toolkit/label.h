@@ -7,10 +7,9 @@
 
 namespace toolkit {
 
-class CLabelUI : public CControlUI {
+class CLabelUI : public ControlClass<CLabelUI, CControlUI> {
  public:
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
+  static constexpr wchar_t kClassName[] = L"Label";
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   enum class Align { kLeft, kCenter, kRight };
@@ -18,12 +17,12 @@ class CLabelUI : public CControlUI {
   Align align() const { return align_; }
   VAlign valign() const { return valign_; }
   bool multiLine() const { return multiLine_; }
-  void setMultiLine(bool multiLine);
+  void setMultiLine(bool multiLine) { setAndRepaint(multiLine_, multiLine); }
   bool markup() const { return markup_; }
-  void setMarkup(bool markup);
+  void setMarkup(bool markup) { setAndRepaint(markup_, markup); }
   // At the window's DPI.
   RECT textPadding() const { return scaled(textPadding_); }
-  void setTextPadding(const RECT& padding);
+  void setTextPadding(const RECT& padding) { setAndRepaint(textPadding_, padding); }
 
  protected:
   void paintText(HDC dc) override;

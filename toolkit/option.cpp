@@ -5,13 +5,6 @@
 
 namespace toolkit {
 
-const wchar_t* COptionUI::getClass() const { return L"Option"; }
-
-void* COptionUI::getInterface(const std::wstring& name) {
-  if (name == L"Option") return this;
-  return CButtonUI::getInterface(name);
-}
-
 bool COptionUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"selected") {
     bool on = false;
@@ -22,13 +15,9 @@ bool COptionUI::setAttribute(const std::wstring& name, const std::wstring& value
   } else if (name == L"selectedimage") {
     setSelectedImage(value);
   } else if (name == L"selectedhotimage") {
-    selectedHotImage_ = value;
-    invalidate();
+    setAndRepaint(selectedHotImage_, value);
   } else if (name == L"selectedtextcolor") {
-    uint32_t color = 0;
-    if (!parseColor(value, &color)) return false;
-    selectedTextColor_ = color;
-    invalidate();
+    return setColorAttribute(selectedTextColor_, value);
   } else {
     return CButtonUI::setAttribute(name, value);
   }
@@ -48,14 +37,9 @@ void COptionUI::unselectGroupPeers() {
   if (group_.empty() || !host() || !host()->rootControl()) return;
   host()->rootControl()->forEach([this](CControlUI* control) {
     if (control == this) return;
-    auto* option = static_cast<COptionUI*>(control->getInterface(L"Option"));
+    auto* option = controlAs<COptionUI>(control);
     if (option && option->group_ == group_ && option->selected_) option->selected(false, true);
   });
-}
-
-void COptionUI::setSelectedImage(const std::wstring& image) {
-  selectedImage_ = image;
-  invalidate();
 }
 
 void COptionUI::activate() {

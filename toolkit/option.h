@@ -6,10 +6,9 @@
 
 namespace toolkit {
 
-class COptionUI : public CButtonUI {
+class COptionUI : public ControlClass<COptionUI, CButtonUI> {
  public:
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
+  static constexpr wchar_t kClassName[] = L"Option";
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   bool isSelected() const { return selected_; }
@@ -17,7 +16,7 @@ class COptionUI : public CButtonUI {
   void selected(bool selected, bool notify = true);
   const std::wstring& group() const { return group_; }
   void setGroup(const std::wstring& group) { group_ = group; }
-  void setSelectedImage(const std::wstring& image);
+  void setSelectedImage(const std::wstring& image) { setAndRepaint(selectedImage_, image); }
 
   void activate() override;
 

@@ -7,13 +7,6 @@
 
 namespace toolkit {
 
-const wchar_t* CProgressUI::getClass() const { return L"Progress"; }
-
-void* CProgressUI::getInterface(const std::wstring& name) {
-  if (name == L"Progress") return this;
-  return CLabelUI::getInterface(name);
-}
-
 bool CProgressUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"value" || name == L"min" || name == L"max") {
     int number = 0;
@@ -30,10 +23,7 @@ bool CProgressUI::setAttribute(const std::wstring& name, const std::wstring& val
   } else if (name == L"foreimage") {
     setForeImage(value);
   } else if (name == L"forecolor") {
-    uint32_t color = 0;
-    if (!parseColor(value, &color)) return false;
-    foreColor_ = color;
-    invalidate();
+    return setColorAttribute(foreColor_, value);
   } else {
     return CLabelUI::setAttribute(name, value);
   }
@@ -56,11 +46,6 @@ void CProgressUI::setRange(int min, int max) {
   invalidate();
 }
 
-void CProgressUI::setForeImage(const std::wstring& image) {
-  foreImage_ = image;
-  invalidate();
-}
-
 RECT CProgressUI::foreRect() const {
   RECT rect = pos();
   const long long width = rect.right - rect.left;
@@ -80,7 +65,7 @@ void CProgressUI::paintStatusImage(HDC dc) {
   if (foreImage_.empty()) return;
   // The image is laid over the whole bar and clipped to the covered part, so it reveals
   // itself as the value grows instead of being squeezed.
-  SavedDcState saved(dc);
+  SavedDc saved(dc);
   IntersectClipRect(dc, fore.left, fore.top, fore.right, fore.bottom);
   paintImageAttribute(dc, pos(), foreImage_, dpi());
 }

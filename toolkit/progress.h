@@ -5,10 +5,9 @@
 
 namespace toolkit {
 
-class CProgressUI : public CLabelUI {
+class CProgressUI : public ControlClass<CProgressUI, CLabelUI> {
  public:
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
+  static constexpr wchar_t kClassName[] = L"Progress";
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   int getValue() const { return value_; }
@@ -17,7 +16,7 @@ class CProgressUI : public CLabelUI {
   int getMaxValue() const { return max_; }
   // Ignored unless min < max; the value is clamped again.
   void setRange(int min, int max);
-  void setForeImage(const std::wstring& image);
+  void setForeImage(const std::wstring& image) { setAndRepaint(foreImage_, image); }
   // The part of the bar the value covers (left to right).
   RECT foreRect() const;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "toolkit/gdi_handles.h"
-#include "toolkit/paint/attribute_parse.h"
 #include "toolkit/paint/text_painter.h"
 
 namespace toolkit {
@@ -17,21 +16,8 @@ CRichEditUI::CRichEditUI() {
   setAttribute(L"valign", L"top");
 }
 
-const wchar_t* CRichEditUI::getClass() const { return L"RichEdit"; }
-
-void* CRichEditUI::getInterface(const std::wstring& name) {
-  if (name == L"RichEdit") return this;
-  return CLabelUI::getInterface(name);
-}
-
 bool CRichEditUI::setAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"thumbcolor") {
-    uint32_t color = 0;
-    if (!parseColor(value, &color)) return false;
-    thumbColor_ = color;
-    invalidate();
-    return true;
-  }
+  if (name == L"thumbcolor") return setColorAttribute(thumbColor_, value);
   return CLabelUI::setAttribute(name, value);
 }
 
@@ -85,7 +71,7 @@ void CRichEditUI::paintText(HDC dc) {
   scrollPos_ = std::min(scrollPos_, scrollRange_);
   if (text.empty()) return;
 
-  SavedDcState saved(dc);
+  SavedDc saved(dc);
   IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
   RECT shifted{box.left, box.top - scrollPos_, box.right, box.top - scrollPos_ + std::max<LONG>(whole.cy, pageHeight_)};
   drawText(dc, shifted, text, style);

@@ -6,11 +6,10 @@
 
 namespace toolkit {
 
-class CRichEditUI : public CLabelUI {
+class CRichEditUI : public ControlClass<CRichEditUI, CLabelUI> {
  public:
+  static constexpr wchar_t kClassName[] = L"RichEdit";
   CRichEditUI();
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   void setText(const std::wstring& text) override;

@@ -4,13 +4,6 @@
 
 namespace toolkit {
 
-const wchar_t* CTabLayoutUI::getClass() const { return L"TabLayout"; }
-
-void* CTabLayoutUI::getInterface(const std::wstring& name) {
-  if (name == L"TabLayout") return this;
-  return CContainerUI::getInterface(name);
-}
-
 bool CTabLayoutUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   if (name == L"selectedid") {
     int index = 0;

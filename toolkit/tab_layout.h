@@ -4,10 +4,9 @@
 
 namespace toolkit {
 
-class CTabLayoutUI : public CContainerUI {
+class CTabLayoutUI : public ControlClass<CTabLayoutUI, CContainerUI> {
  public:
-  const wchar_t* getClass() const override;
-  void* getInterface(const std::wstring& name) override;
+  static constexpr wchar_t kClassName[] = L"TabLayout";
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
 
   int getCurSel() const { return selected_; }

@@ -5,12 +5,15 @@
 #include <algorithm>
 
 #include "toolkit/builder.h"
+#include "toolkit/button.h"
 #include "toolkit/container.h"
 #include "toolkit/edit.h"
 #include "toolkit/focus_order.h"
 #include "toolkit/focus_ring.h"
+#include "toolkit/option.h"
 #include "toolkit/paint/dpi.h"
 #include "toolkit/paint/text_resolve.h"
+#include "toolkit/rich_edit.h"
 #include "skin/language_table.h"
 #include "toolkit/toolkit.h"
 #include "utility/log.h"
@@ -66,6 +69,7 @@ bool WindowImplBase::registerClass() {
 
 HWND WindowImplBase::create(HWND owner, const std::wstring& title, DWORD style, DWORD exStyle, int x, int y, int cx,
                             int cy) {
+  VEL_CHECK_THREAD(thread_);
   if (hwnd_ || !registerClass()) return hwnd_;
   mirrored_ = isRightToLeftLanguage(currentLanguage());
   BOOL alwaysShowCues = FALSE;
@@ -97,6 +101,7 @@ LRESULT CALLBACK WindowImplBase::windowProc(HWND window, UINT message, WPARAM wP
 }
 
 LRESULT WindowImplBase::route(UINT message, WPARAM wParam, LPARAM lParam) {
+  VEL_CHECK_THREAD(thread_);
   if (message == WM_CREATE) {
     dpi_ = windowDpi(hwnd_);
     fonts_.setDpi(dpi_);
@@ -174,10 +179,12 @@ void WindowImplBase::killTimer(UINT_PTR id) {
 }
 
 CControlUI* WindowImplBase::findControl(const std::wstring& name) const {
+  VEL_CHECK_THREAD(thread_);
   return root_ && !name.empty() ? root_->findByName(name) : nullptr;
 }
 
 CControlUI* WindowImplBase::findControlAt(POINT clientPoint) {
+  VEL_CHECK_THREAD(thread_);
   ensureLayout();
   return root_ ? root_->findControlAt(clientPoint) : nullptr;
 }
@@ -201,6 +208,7 @@ void WindowImplBase::removeMessageFilter(IMessageFilterUI* filter) {
 }
 
 void WindowImplBase::setFocusedControl(CControlUI* control) {
+  VEL_CHECK_THREAD(thread_);
   if (control == focused_) return;
   if (control && (!control->canFocus() || !control->isEnabled() || !control->isReallyVisible())) return;
   CControlUI* previous = focused_;
@@ -210,7 +218,7 @@ void WindowImplBase::setFocusedControl(CControlUI* control) {
   if (previous) previous->setFocusState(false);
   // The previous control's "killfocus" handler may have moved the focus on already.
   if (focused_ != control) return;
-  if (hwnd_ && !(control && control->getInterface(L"Edit"))) {
+  if (hwnd_ && !controlAs<CEditUI>(control)) {
     // Clearing the focus keeps the keyboard in this window, but only while it is still here:
     // when an edit loses it to another window, the focus is already on its way there.
     const HWND current = GetFocus();
@@ -249,6 +257,7 @@ void WindowImplBase::focusDefaultButton() {
 }
 
 bool WindowImplBase::preTranslateKey(const MSG& message) {
+  VEL_CHECK_THREAD(thread_);
   if (message.message != WM_KEYDOWN || !hwnd_ || !IsWindowEnabled(hwnd_)) return false;
   const bool control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
   if (control || alt) return false;
@@ -263,13 +272,13 @@ bool WindowImplBase::preTranslateKey(const MSG& message) {
     case VK_RETURN:
     case VK_SPACE: {
       showFocusCues();
-      if (focused_ && focused_->getInterface(L"Edit")) {
+      if (controlAs<CEditUI>(focused_)) {
         // Enter ends the typing (the text is taken, "killfocus" follows); Space is typed.
         if (message.wParam != VK_RETURN) return false;
         setFocusedControl(nullptr);
         return true;
       }
-      const bool onButton = focused_ && focused_->getInterface(L"Button");
+      const bool onButton = controlAs<CButtonUI>(focused_) != nullptr;
       if (message.wParam == VK_SPACE) {
         if (!onButton) return false;
         focused_->activate();
@@ -277,7 +286,7 @@ bool WindowImplBase::preTranslateKey(const MSG& message) {
       }
       // Enter presses the focused push button, else (nothing focused, a check box) the
       // window's default button.
-      if (onButton && !focused_->getInterface(L"Option")) {
+      if (onButton && !controlAs<COptionUI>(focused_)) {
         focused_->activate();
         return true;
       }
@@ -623,7 +632,7 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
       POINT pt = pointOf(lParam);
       ScreenToClient(hwnd_, &pt);
       for (CControlUI* control = findControlAt(pt); control; control = control->parent()) {
-        if (!control->getInterface(L"RichEdit")) continue;
+        if (!controlAs<CRichEditUI>(control)) continue;
         UIEvent event;
         event.type = UIEvent::kWheel;
         event.pt = pt;

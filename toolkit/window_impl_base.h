@@ -10,13 +10,15 @@
 //                     windows are made with new and never deleted by their creator.
 // Notifications go through the window's notification map first, then to the toolkit's
 // default handling (the close button closes, the minimise button minimises).
-// Window thread only.
+// Window thread only: the thread that makes the object creates the window, handles its
+// messages and reaches its controls (checked).
 #include <windows.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/thread_checker.h"
 #include "toolkit/builder_callback.h"
 #include "toolkit/control.h"
 #include "toolkit/control_host.h"
@@ -58,6 +60,11 @@ class WindowImplBase : public CNotifyPump,
   void killTimer(UINT_PTR id);
 
   CControlUI* findControl(const std::wstring& name) const;
+  // The named control as a T; null when there is none or it is not a T.
+  template <class T>
+  T* findControl(const std::wstring& name) const {
+    return controlAs<T>(findControl(name));
+  }
   CControlUI* findControlAt(POINT clientPoint);
   CControlUI* rootControl() const override { return root_.get(); }
   // Mirrored when the window is made while a right-to-left language (Arabic, Persian) is
@@ -153,6 +160,7 @@ class WindowImplBase : public CNotifyPump,
   void releaseAccessible();
   void onDpiChanged(int dpi, const RECT& suggested);
 
+  ThreadChecker thread_;
   HWND hwnd_ = nullptr;
   UINT closeResult_ = 0;
   RECT caption_{};

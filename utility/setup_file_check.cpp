@@ -7,42 +7,11 @@
 #include <vector>
 
 #include "utility/log.h"
+#include "utility/md5.h"
 
 namespace utility {
 namespace setup_file_check {
 namespace {
-
-class CryptProvider {
- public:
-  CryptProvider() {
-    if (!CryptAcquireContextW(&provider_, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) provider_ = 0;
-  }
-  ~CryptProvider() {
-    if (provider_) CryptReleaseContext(provider_, 0);
-  }
-  CryptProvider(const CryptProvider&) = delete;
-  CryptProvider& operator=(const CryptProvider&) = delete;
-  HCRYPTPROV get() const { return provider_; }
-
- private:
-  HCRYPTPROV provider_ = 0;
-};
-
-class CryptHash {
- public:
-  CryptHash(HCRYPTPROV provider, ALG_ID algorithm) {
-    if (!provider || !CryptCreateHash(provider, algorithm, 0, 0, &hash_)) hash_ = 0;
-  }
-  ~CryptHash() {
-    if (hash_) CryptDestroyHash(hash_);
-  }
-  CryptHash(const CryptHash&) = delete;
-  CryptHash& operator=(const CryptHash&) = delete;
-  HCRYPTHASH get() const { return hash_; }
-
- private:
-  HCRYPTHASH hash_ = 0;
-};
 
 // Closes the trust provider's state whatever happens after WinVerifyTrust.
 class TrustState {
@@ -120,9 +89,8 @@ std::wstring md5Of(HANDLE file, DWORD* error) {
     *error = GetLastError();
     return std::wstring();
   }
-  CryptProvider provider;
-  CryptHash hash(provider.get(), CALG_MD5);
-  if (!hash.get()) {
+  Md5 md5;
+  if (!md5.ready()) {
     *error = GetLastError();
     return std::wstring();
   }
@@ -134,24 +102,14 @@ std::wstring md5Of(HANDLE file, DWORD* error) {
       return std::wstring();
     }
     if (read == 0) break;
-    if (!CryptHashData(hash.get(), buffer.data(), read, 0)) {
+    if (!md5.add(buffer.data(), read)) {
       *error = GetLastError();
       return std::wstring();
     }
   }
-  BYTE digest[16] = {};
-  DWORD size = sizeof(digest);
-  if (!CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &size, 0) || size != sizeof(digest)) {
-    *error = GetLastError();
-    return std::wstring();
-  }
-  static const wchar_t kDigits[] = L"0123456789abcdef";
-  std::wstring text;
-  for (BYTE b : digest) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 15];
-  }
-  return text;
+  const std::string digest = md5.hexDigest();
+  if (digest.empty()) *error = GetLastError();
+  return std::wstring(digest.begin(), digest.end());
 }
 
 Verdict verifySignature(const std::wstring& path, HANDLE file, const std::wstring& publisher) {

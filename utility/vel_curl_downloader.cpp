@@ -203,6 +203,20 @@ size_t appendToChunk(void* contents, size_t bytes, VelCurlDownloader::MemoryChun
   return bytes;
 }
 
+// Runs a transfer that is set up but for where its body goes; on success out receives the body.
+bool receiveInMemory(CURL* curl, const std::string& url, std::string& out) {
+  ChunkGuard chunk;
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteMemoryCallback);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &chunk.chunk);
+  CURLcode result = curl_easy_perform(curl);
+  if (result != CURLE_OK) {
+    VEL_LOG(L"curl download error code:%d %s", static_cast<int>(result), wide(url.c_str()).c_str());
+    return false;
+  }
+  out.assign(chunk.chunk.memory ? chunk.chunk.memory : "", chunk.chunk.size);
+  return true;
+}
+
 using FileVerdict = VelCurlDownloader::FileTransferRecord::Verdict;
 
 bool startsWithNoCase(const char* text, size_t length, const char* prefix) {
@@ -257,13 +271,6 @@ bool answerBelongsInFile(VelCurlDownloader::FileTransferRecord* record) {
 }  // namespace
 
 size_t VelCurlDownloader::WriteMemoryCallback(void* contents, size_t size, size_t count, void* chunk) {
-  bool outOfMemory = false;
-  size_t written = appendToChunk(contents, size * count, static_cast<MemoryChunk*>(chunk), outOfMemory);
-  if (outOfMemory) VEL_LOG(L"not enough memory error %d", static_cast<int>(GetLastError()));
-  return written;
-}
-
-size_t VelCurlDownloader::WriteMemoryCallbackPost(void* contents, size_t size, size_t count, void* chunk) {
   bool outOfMemory = false;
   size_t written = appendToChunk(contents, size * count, static_cast<MemoryChunk*>(chunk), outOfMemory);
   if (outOfMemory) VEL_LOG(L"not enough memory error %d", static_cast<int>(GetLastError()));
@@ -357,19 +364,11 @@ bool VelCurlDownloader::downloadMemory(const std::string& url, std::string& out,
     VEL_LOG(L"curl init error");
     return false;
   }
-  ChunkGuard chunk;
-  curl_easy_setopt(curl.handle, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteMemoryCallback);
-  curl_easy_setopt(curl.handle, CURLOPT_WRITEDATA, &chunk.chunk);
   setAbortable(curl.handle, abort);
   setCommonOptions(curl.handle, url, kMemoryTimeoutMs);
   VEL_LOG(L"1111111111111111111111");
-  CURLcode result = curl_easy_perform(curl.handle);
-  if (result != CURLE_OK) {
-    VEL_LOG(L"curl download error code:%d %s", static_cast<int>(result), wide(url.c_str()).c_str());
-    return false;
-  }
-  VEL_LOG(L"curl download sucess %d", static_cast<int>(chunk.chunk.size));
-  out.assign(chunk.chunk.memory ? chunk.chunk.memory : "", chunk.chunk.size);
+  if (!receiveInMemory(curl.handle, url, out)) return false;
+  VEL_LOG(L"curl download sucess %d", static_cast<int>(out.size()));
   return true;
 }
 
@@ -391,22 +390,13 @@ bool VelCurlDownloader::postRequest(const std::string& body, std::string& respon
     return false;
   }
   std::string utf8 = utility::toUtf8(utility::fromAnsi(body));
-  ChunkGuard chunk;
-  curl_easy_setopt(curl.handle, CURLOPT_WRITEFUNCTION, &VelCurlDownloader::WriteMemoryCallbackPost);
-  curl_easy_setopt(curl.handle, CURLOPT_WRITEDATA, &chunk.chunk);
   curl_easy_setopt(curl.handle, CURLOPT_HTTPHEADER, list.list);
   curl_easy_setopt(curl.handle, CURLOPT_POST, 1L);
   curl_easy_setopt(curl.handle, CURLOPT_POSTFIELDS, utf8.c_str());
   curl_easy_setopt(curl.handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(utf8.size()));
   setAbortable(curl.handle, abort);
   setCommonOptions(curl.handle, url, kMemoryTimeoutMs);
-  CURLcode result = curl_easy_perform(curl.handle);
-  if (result != CURLE_OK) {
-    VEL_LOG(L"curl download error code:%d %s", static_cast<int>(result), wide(url.c_str()).c_str());
-    return false;
-  }
-  response.assign(chunk.chunk.memory ? chunk.chunk.memory : "", chunk.chunk.size);
-  return true;
+  return receiveInMemory(curl.handle, url, response);
 }
 
 bool VelCurlDownloader::downloadFile(const std::wstring& path, const std::string& url, const Progress& progress) {

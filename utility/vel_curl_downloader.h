@@ -74,7 +74,6 @@ class VelCurlDownloader {
   void setAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
 
   static size_t WriteMemoryCallback(void* contents, size_t size, size_t count, void* chunk);
-  static size_t WriteMemoryCallbackPost(void* contents, size_t size, size_t count, void* chunk);
   static size_t WriteFileCallback(void* contents, size_t size, size_t count, void* record);
   static size_t HeaderFileCallback(char* line, size_t size, size_t count, void* record);
   static int ProgressCallback(void* record, double total, double now, double uploadTotal, double uploadNow);

@@ -20,6 +20,7 @@
 #include "model/safe_file_name.h"
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
+#include "utility/com_apartment.h"
 #include "utility/com_ptr.h"
 #include "utility/ufile.h"
 
@@ -119,12 +120,6 @@ class RecordingSink : public GameInstallSink {
   std::vector<std::string> events_;
 };
 
-class ComScope {
- public:
-  ComScope() { CoInitialize(nullptr); }
-  ~ComScope() { CoUninitialize(); }
-};
-
 class GameInstallTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -180,7 +175,7 @@ class GameInstallTest : public ::testing::Test {
 };
 
 TEST_F(GameInstallTest, TwoGamesArriveWholeAndAreInstalledInOrderWithTheirShortcuts) {
-  ComScope com;
+  utility::ComApartment com;
   ASSERT_TRUE(standinServeGenerated("/games/alpha.xapk", 300000));
   ASSERT_TRUE(standinServeGenerated("/icons/alpha.ico", 4096));
   ASSERT_TRUE(standinServeGenerated("/games/beta.apk", 200000));
@@ -274,7 +269,7 @@ TEST_F(GameInstallTest, TheExpansionFileIsFetchedAgainOnlyWhenTheFirstTransferFa
 }
 
 TEST_F(GameInstallTest, AnIconThatFailsThreeTimesMakesNoShortcutAndTheJobRunsOnce) {
-  ComScope com;
+  utility::ComApartment com;
   ASSERT_TRUE(standinServeGenerated("/games/delta.apk", 40000));
   ASSERT_TRUE(standinServeGenerated("/icons/delta.ico", 3000));
   // Two broken transfers leave part of the icon behind; the third is refused.
@@ -305,7 +300,7 @@ TEST_F(GameInstallTest, AnIconThatFailsThreeTimesMakesNoShortcutAndTheJobRunsOnc
 }
 
 TEST_F(GameInstallTest, HostileNamesWriteNothingOutsideTheInstallFolderAndTheConsoleGetsTheRealNames) {
-  ComScope com;
+  utility::ComApartment com;
   const std::wstring nested = root_ + L"a\\b\\";
   install_ = nested + L"player\\";
   ASSERT_TRUE(utility::ufile::makeDir(install_));

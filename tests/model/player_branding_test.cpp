@@ -13,6 +13,7 @@
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
+#include "utility/com_apartment.h"
 #include "utility/reg_key.h"
 #include "utility/ufile.h"
 
@@ -43,13 +44,6 @@ bool velNewsPresent() {
   std::wstring value;
   return run.readString(L"VelNews", 512, value) == ERROR_SUCCESS;
 }
-
-// The shortcut is made through COM, as on the setup-run worker.
-class ComScope {
- public:
-  ComScope() { CoInitialize(nullptr); }
-  ~ComScope() { CoUninitialize(); }
-};
 
 size_t requestsTo(const std::string& path) {
   size_t count = 0;
@@ -198,7 +192,7 @@ TEST(PlayerBranding, ServiceNamesBecomePlainFileNames) {
 }
 
 TEST(PlayerBranding, DownloadsTheImagesAndIconThenMakesTheShortcut) {
-  ComScope com;
+  utility::ComApartment com;
   ASSERT_TRUE(resetStandin());
   ASSERT_TRUE(standinServeGenerated("/brand/land.jpg", 70000));
   ASSERT_TRUE(standinServeGenerated("/brand/port.jpg", 30001));
@@ -236,7 +230,7 @@ TEST(PlayerBranding, AnIconThatFailsThreeTimesMeansNoShortcut) {
 }
 
 TEST(PlayerBranding, HostileShortcutNamesWriteNothingOutsideTheDataFolderAndDesktop) {
-  ComScope com;
+  utility::ComApartment com;
   ASSERT_TRUE(resetStandin());
   ASSERT_TRUE(standinServeGenerated("/brand/icon.ico", 2048));
   std::wstring root = makeTempDir(L"hostile");

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "utility/vel_curl_downloader.h"
+#include "core/worker_thread.h"
 #include "telemetry/google_analytics.h"
 #include "telemetry/pc_identifier.h"
 #include "telemetry/text_ids.h"
@@ -23,6 +23,7 @@
 #include "tests/support/standin_http.h"
 #include "tests/support/test_support.h"
 #include "utility/encoding.h"
+#include "utility/vel_curl_downloader.h"
 #include "vel_build_config.h"
 
 using namespace testing_support;
@@ -246,10 +247,11 @@ TEST(AnalyticsQueue, DestructionSendsTheQueueWithinItsLimit) {
     const char* what;
     DWORD releaseAfter;  // 0: the first post stays stuck past the limit
     size_t bodiesAtDestruction, bodiesInTheEnd;
+    long abandoned;  // workers left to end on their own, never terminated
   } cases[] = {
-      {"the first post ends in time: the rest of the queue goes out too", 300, 3, 3},
+      {"the first post ends in time: the rest of the queue goes out too", 300, 3, 3, 0},
       // The worker finishes that post after the client is gone and ends without touching it.
-      {"it stays stuck: the client goes in time, and nothing more is sent", 0, 0, 1},
+      {"it stays stuck: the client goes in time, and nothing more is sent", 0, 0, 1, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -267,9 +269,11 @@ TEST(AnalyticsQueue, DestructionSendsTheQueueWithinItsLimit) {
         poster->release();
       });
     }
+    const long abandonedBefore = WorkerThread::abandonedCount();
     DWORD started = GetTickCount();
     client.reset();
     EXPECT_LT(GetTickCount() - started, GoogleAnalytics::kDestroyWaitMilliseconds + 1500);
+    EXPECT_EQ(abandonedBefore + c.abandoned, WorkerThread::abandonedCount());
     if (releaser.joinable()) releaser.join();
     {
       std::lock_guard<std::mutex> guard(poster->lock);

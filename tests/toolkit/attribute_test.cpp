@@ -16,6 +16,7 @@
 namespace {
 
 using toolkit::CControlUI;
+using toolkit::controlAs;
 
 struct AttributeCase {
   const wchar_t* tag;
@@ -25,11 +26,6 @@ struct AttributeCase {
   std::function<bool(CControlUI*)> holds;
 };
 
-template <class T>
-T* as(CControlUI* control, const wchar_t* interfaceName) {
-  return static_cast<T*>(control->getInterface(interfaceName));
-}
-
 TEST(AttributeTest, KnownNamesApplyAndBadValuesChangeNothing) {
   using toolkit::CLabelUI;
   const std::vector<AttributeCase> cases = {
@@ -38,15 +34,15 @@ TEST(AttributeTest, KnownNamesApplyAndBadValuesChangeNothing) {
       {L"Label", L"width", L"-4", false, [](CControlUI* c) { return c->fixedWidth() == 0; }},
       {L"Label", L"height", L"30", true, [](CControlUI* c) { return c->fixedHeight() == 30; }},
       {L"Label", L"align", L"center", true,
-       [](CControlUI* c) { return as<CLabelUI>(c, L"Label")->align() == CLabelUI::Align::kCenter; }},
+       [](CControlUI* c) { return controlAs<CLabelUI>(c)->align() == CLabelUI::Align::kCenter; }},
       {L"Label", L"align", L"middle", false,
-       [](CControlUI* c) { return as<CLabelUI>(c, L"Label")->align() == CLabelUI::Align::kLeft; }},
+       [](CControlUI* c) { return controlAs<CLabelUI>(c)->align() == CLabelUI::Align::kLeft; }},
       {L"Label", L"valign", L"vcenter", true,
-       [](CControlUI* c) { return as<CLabelUI>(c, L"Label")->valign() == CLabelUI::VAlign::kCenter; }},
+       [](CControlUI* c) { return controlAs<CLabelUI>(c)->valign() == CLabelUI::VAlign::kCenter; }},
       {L"Label", L"valign", L"bottom", true,
-       [](CControlUI* c) { return as<CLabelUI>(c, L"Label")->valign() == CLabelUI::VAlign::kBottom; }},
-      {L"Label", L"multiline", L"true", true, [](CControlUI* c) { return as<CLabelUI>(c, L"Label")->multiLine(); }},
-      {L"Label", L"multiline", L"yes", false, [](CControlUI* c) { return !as<CLabelUI>(c, L"Label")->multiLine(); }},
+       [](CControlUI* c) { return controlAs<CLabelUI>(c)->valign() == CLabelUI::VAlign::kBottom; }},
+      {L"Label", L"multiline", L"true", true, [](CControlUI* c) { return controlAs<CLabelUI>(c)->multiLine(); }},
+      {L"Label", L"multiline", L"yes", false, [](CControlUI* c) { return !controlAs<CLabelUI>(c)->multiLine(); }},
       {L"Label", L"textcolor", L"#FF17171A", true, [](CControlUI* c) { return c->textColor() == 0xFF17171Au; }},
       {L"Label", L"textcolor", L"red", false, [](CControlUI* c) { return c->textColor() == 0xFF000000u; }},
       {L"Label", L"visible", L"false", true, [](CControlUI* c) { return !c->isVisible(); }},
@@ -55,22 +51,22 @@ TEST(AttributeTest, KnownNamesApplyAndBadValuesChangeNothing) {
       {L"Label", L"padding", L"10,0,10,0", true, [](CControlUI* c) { return c->padding().left == 10; }},
       {L"Label", L"padding", L"10,0", false, [](CControlUI* c) { return c->padding().left == 0; }},
       {L"Label", L"textpadding", L"20,0,20,0", true,
-       [](CControlUI* c) { return as<CLabelUI>(c, L"Label")->textPadding().right == 20; }},
+       [](CControlUI* c) { return controlAs<CLabelUI>(c)->textPadding().right == 20; }},
       {L"Label", L"bkimage", L"common/msg_noice48.png", true,
        [](CControlUI* c) { return c->bkImage() == L"common/msg_noice48.png"; }},
       {L"Label", L"userdata", L"en", true, [](CControlUI* c) { return c->userData() == L"en"; }},
       {L"Label", L"nosuchattribute", L"1", false, [](CControlUI* c) { return c->text().empty(); }},
-      {L"Option", L"selected", L"true", true, [](CControlUI* c) { return as<toolkit::COptionUI>(c, L"Option")->isSelected(); }},
-      {L"Option", L"group", L"lang", true, [](CControlUI* c) { return as<toolkit::COptionUI>(c, L"Option")->group() == L"lang"; }},
-      {L"Progress", L"value", L"37", true, [](CControlUI* c) { return as<toolkit::CProgressUI>(c, L"Progress")->getValue() == 37; }},
-      {L"Progress", L"value", L"250", true, [](CControlUI* c) { return as<toolkit::CProgressUI>(c, L"Progress")->getValue() == 100; }},
-      {L"Progress", L"value", L"-5", true, [](CControlUI* c) { return as<toolkit::CProgressUI>(c, L"Progress")->getValue() == 0; }},
-      {L"Progress", L"max", L"0", false, [](CControlUI* c) { return as<toolkit::CProgressUI>(c, L"Progress")->getMaxValue() == 100; }},
+      {L"Option", L"selected", L"true", true, [](CControlUI* c) { return controlAs<toolkit::COptionUI>(c)->isSelected(); }},
+      {L"Option", L"group", L"lang", true, [](CControlUI* c) { return controlAs<toolkit::COptionUI>(c)->group() == L"lang"; }},
+      {L"Progress", L"value", L"37", true, [](CControlUI* c) { return controlAs<toolkit::CProgressUI>(c)->getValue() == 37; }},
+      {L"Progress", L"value", L"250", true, [](CControlUI* c) { return controlAs<toolkit::CProgressUI>(c)->getValue() == 100; }},
+      {L"Progress", L"value", L"-5", true, [](CControlUI* c) { return controlAs<toolkit::CProgressUI>(c)->getValue() == 0; }},
+      {L"Progress", L"max", L"0", false, [](CControlUI* c) { return controlAs<toolkit::CProgressUI>(c)->getMaxValue() == 100; }},
       {L"Edit", L"focusedimage", L"file='e.png' source='56,0,84,28'", true,
-       [](CControlUI* c) { return as<toolkit::CEditUI>(c, L"Edit")->focusedImage() == L"file='e.png' source='56,0,84,28'"; }},
+       [](CControlUI* c) { return controlAs<toolkit::CEditUI>(c)->focusedImage() == L"file='e.png' source='56,0,84,28'"; }},
       {L"Edit", L"maxchar", L"0", false, [](CControlUI*) { return true; }},
-      {L"Combo", L"itemheight", L"30", true, [](CControlUI* c) { return as<toolkit::CComboUI>(c, L"Combo")->itemHeight() == 30; }},
-      {L"TabLayout", L"selectedid", L"x", false, [](CControlUI* c) { return as<toolkit::CTabLayoutUI>(c, L"TabLayout")->getCurSel() == 0; }},
+      {L"Combo", L"itemheight", L"30", true, [](CControlUI* c) { return controlAs<toolkit::CComboUI>(c)->itemHeight() == 30; }},
+      {L"TabLayout", L"selectedid", L"x", false, [](CControlUI* c) { return controlAs<toolkit::CTabLayoutUI>(c)->getCurSel() == 0; }},
   };
   for (const AttributeCase& c : cases) {
     SCOPED_TRACE(std::wstring(c.tag) + L" " + c.name + L"=" + c.value);
@@ -120,7 +116,7 @@ TEST(AttributeTest, InterfacesAnswerTheClassAndItsBases) {
 TEST(AttributeTest, ContainersInsertAtAnIndexAndCountTheirChildren) {
   // The message box puts each new button before the last spacer of its bottom bar.
   std::unique_ptr<CControlUI> bar = toolkit::createStandardControl(L"HorizontalLayout");
-  auto* container = static_cast<toolkit::CContainerUI*>(bar->getInterface(L"Container"));
+  auto* container = controlAs<toolkit::CContainerUI>(bar.get());
   container->add(toolkit::createStandardControl(L"Control"))->setName(L"left");
   container->add(toolkit::createStandardControl(L"Control"))->setName(L"right");
   for (const wchar_t* name : {L"first", L"second"}) {

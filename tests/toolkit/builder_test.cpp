@@ -58,7 +58,7 @@ TEST(BuilderTest, UnknownTagsGoToTheCallbackAndAreSkippedWhenItRefuses) {
       <Label name="after"/></VerticalLayout></Window>)", &callback, nullptr);
   ASSERT_NE(nullptr, root);
   EXPECT_EQ((std::vector<std::wstring>{L"Swatch", L"Gadget"}), callback.asked);
-  auto* custom = static_cast<toolkit::CContainerUI*>(root->findByName(L"custom")->getInterface(L"Container"));
+  auto* custom = toolkit::controlAs<toolkit::CContainerUI>(root->findByName(L"custom"));
   ASSERT_NE(nullptr, custom);
   EXPECT_EQ(4, custom->inset().bottom);
   EXPECT_NE(nullptr, root->findByName(L"inside"));
@@ -79,13 +79,13 @@ TEST(BuilderTest, BadAttributesAreIgnoredAndTheRestApplies) {
   EXPECT_EQ(30, root->fixedHeight());
   EXPECT_EQ(0xFF000000u, root->textColor());
   EXPECT_EQ(L"@sure", root->text());
-  EXPECT_EQ(toolkit::CLabelUI::Align::kLeft, static_cast<toolkit::CLabelUI*>(root->getInterface(L"Label"))->align());
+  EXPECT_EQ(toolkit::CLabelUI::Align::kLeft, toolkit::controlAs<toolkit::CLabelUI>(root.get())->align());
 }
 
 TEST(BuilderTest, ComboItemsCarryTextAndUserData) {
   auto root = toolkit::buildLayout(R"(<Combo selectedid="1"><Item text="English" userdata="en"/>
       <Item text="Deutsch" userdata="de"/><Label text="not an item"/></Combo>)", nullptr, nullptr);
-  auto* combo = static_cast<toolkit::CComboUI*>(root->getInterface(L"Combo"));
+  auto* combo = toolkit::controlAs<toolkit::CComboUI>(root.get());
   ASSERT_NE(nullptr, combo);
   ASSERT_EQ(2, combo->getItemCount());
   EXPECT_EQ(1, combo->getCurSel());

@@ -36,11 +36,6 @@ class GalleryWindow : public toolkit::WindowImplBase {
   // A top-level pop-up at (x, y), shown without the system frame.
   HWND open(int x = 0, int y = 0);
   int count(const std::wstring& type, const std::wstring& name) const;
-  template <class Control>
-  Control* find(const std::wstring& name, const wchar_t* interfaceName) const {
-    toolkit::CControlUI* control = findControl(name);
-    return control ? static_cast<Control*>(control->getInterface(interfaceName)) : nullptr;
-  }
 
   std::vector<Note> notes;
   // The control Enter presses when no push button has the focus.

@@ -144,7 +144,7 @@ TEST_F(ScreensTest, EveryLanguageShowsRealGlyphsInTheLabels) {
   }
   ASSERT_EQ(19u, locales.size());
 
-  auto* tabs = window_->find<toolkit::CTabLayoutUI>(L"tabs", L"TabLayout");
+  auto* tabs = window_->findControl<toolkit::CTabLayoutUI>(L"tabs");
   ASSERT_NE(nullptr, tabs);
   tabs->selectItem(1);
   toolkit::CControlUI* title = window_->findControl(L"title");

@@ -68,9 +68,9 @@ TEST_F(WindowTest, HiddenAndDisabledButtonsSendNoClick) {
 }
 
 TEST_F(WindowTest, OptionsOfAGroupSelectOneAnotherAWayAndALoneOptionToggles) {
-  auto* one = window_->find<toolkit::COptionUI>(L"opt1", L"Option");
-  auto* two = window_->find<toolkit::COptionUI>(L"opt2", L"Option");
-  auto* check = window_->find<toolkit::COptionUI>(L"check", L"Option");
+  auto* one = window_->findControl<toolkit::COptionUI>(L"opt1");
+  auto* two = window_->findControl<toolkit::COptionUI>(L"opt2");
+  auto* check = window_->findControl<toolkit::COptionUI>(L"check");
   ASSERT_TRUE(one && two && check);
   ASSERT_TRUE(clickAndWait(L"opt2", L"selectchanged"));
   EXPECT_TRUE(two->isSelected());
@@ -85,7 +85,7 @@ TEST_F(WindowTest, OptionsOfAGroupSelectOneAnotherAWayAndALoneOptionToggles) {
 }
 
 TEST_F(WindowTest, TheEditTakesTypedTextAndSendsKillFocusWhenLeft) {
-  auto* edit = window_->find<toolkit::CEditUI>(L"edit", L"Edit");
+  auto* edit = window_->findControl<toolkit::CEditUI>(L"edit");
   ASSERT_NE(nullptr, edit);
   gallery::click(hwnd_, gallery::centreOf(edit));
   ASSERT_TRUE(gallery::pump([&] { return edit->isEditing(); }));
@@ -125,7 +125,7 @@ TEST_F(WindowTest, LeavingTheEditForAnotherWindowLeavesTheFocusThere) {
   } other;
   other.hwnd = (new gallery::GalleryWindow(&other.observer))->open(0, 420);
   ASSERT_NE(nullptr, other.hwnd);
-  auto* edit = window_->find<toolkit::CEditUI>(L"edit", L"Edit");
+  auto* edit = window_->findControl<toolkit::CEditUI>(L"edit");
   ASSERT_NE(nullptr, edit);
 
   struct Move {
@@ -149,7 +149,7 @@ TEST_F(WindowTest, LeavingTheEditForAnotherWindowLeavesTheFocusThere) {
 }
 
 TEST_F(WindowTest, TheComboSelectsFromItsDropListAndWithTheArrowKeys) {
-  auto* combo = window_->find<toolkit::CComboUI>(L"langcombo", L"Combo");
+  auto* combo = window_->findControl<toolkit::CComboUI>(L"langcombo");
   ASSERT_NE(nullptr, combo);
   EXPECT_EQ(0, combo->getCurSel());
   gallery::click(hwnd_, gallery::centreOf(combo));
@@ -238,7 +238,7 @@ TEST_F(WindowTest, TheFocusRingShowsFromTheFirstKeyOnAndFollowsTheFocus) {
 
 TEST_F(WindowTest, TheRichEditScrollsWithTheWheelUntilItsPageIsHidden) {
   auto* rich = window_->findControl(L"richedit");
-  auto* richEdit = static_cast<toolkit::CRichEditUI*>(rich->getInterface(L"RichEdit"));
+  auto* richEdit = toolkit::controlAs<toolkit::CRichEditUI>(rich);
   ASSERT_NE(nullptr, richEdit);
   ASSERT_GT(richEdit->scrollRange(), 0);  // the licence is taller than its box
   POINT pt = gallery::centreOf(rich);
@@ -248,7 +248,7 @@ TEST_F(WindowTest, TheRichEditScrollsWithTheWheelUntilItsPageIsHidden) {
   ASSERT_TRUE(gallery::pump([&] { return richEdit->scrollPos() > 0; }));
   PostMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 5), MAKELPARAM(pt.x, pt.y));
   ASSERT_TRUE(gallery::pump([&] { return richEdit->scrollPos() == 0; }));
-  window_->find<toolkit::CTabLayoutUI>(L"tabs", L"TabLayout")->selectItem(1);
+  window_->findControl<toolkit::CTabLayoutUI>(L"tabs")->selectItem(1);
   EXPECT_FALSE(rich->isVisible());
   PostMessageW(hwnd_, WM_MOUSEWHEEL, down, MAKELPARAM(pt.x, pt.y));
   gallery::pumpFor(50);

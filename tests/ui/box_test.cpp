@@ -29,7 +29,7 @@ HWND twoButtonBox(HWND owner, Counts& counts) {
 }
 
 toolkit::CControlUI* buttonAt(HWND box, int index) {
-  auto* bar = static_cast<toolkit::CContainerUI*>(boxes::boxOf(box)->findControl(L"bottombar")->getInterface(L"Container"));
+  auto* bar = boxes::boxOf(box)->findControl<toolkit::CContainerUI>(L"bottombar");
   return bar->getItemAt(index);
 }
 
@@ -96,7 +96,7 @@ TEST_F(BoxTest, ButtonsSitBetweenTheSpacersInTheOrderAdded) {
   HWND box = twoButtonBox(owner_, counts);
   ASSERT_NE(nullptr, box);
   gallery::pumpFor(30);
-  auto* bar = static_cast<toolkit::CContainerUI*>(boxes::boxOf(box)->findControl(L"bottombar")->getInterface(L"Container"));
+  auto* bar = boxes::boxOf(box)->findControl<toolkit::CContainerUI>(L"bottombar");
   ASSERT_EQ(4, bar->getCount());
   EXPECT_EQ(L"leftspacer", bar->getItemAt(0)->name());
   EXPECT_EQ(L"rightspacer", bar->getItemAt(3)->name());

@@ -66,7 +66,7 @@ HWND messageBoxWith(const std::wstring& text) {
 bool clickBoxButton(HWND box, int index) {
   toolkit::WindowImplBase* window = boxes::boxOf(box);
   toolkit::CControlUI* bar = window ? window->findControl(L"bottombar") : nullptr;
-  auto* container = static_cast<toolkit::CContainerUI*>(bar ? bar->getInterface(L"Container") : nullptr);
+  auto* container = toolkit::controlAs<toolkit::CContainerUI>(bar);
   if (!container || index >= container->getCount() - 1) return false;
   pumpNotingQuit([] { return false; }, 30);  // laid out
   gallery::click(box, gallery::centreOf(container->getItemAt(index)));
@@ -160,7 +160,7 @@ bool MainFrameTest::visible(const wchar_t* name) const {
 
 int MainFrameTest::barValue(const wchar_t* name) const {
   toolkit::CControlUI* found = control(name);
-  auto* bar = static_cast<toolkit::CProgressUI*>(found ? found->getInterface(L"Progress") : nullptr);
+  auto* bar = toolkit::controlAs<toolkit::CProgressUI>(found);
   return bar ? bar->getValue() : -1;
 }
 

@@ -107,7 +107,7 @@ TEST_F(MainFrameFlowTest, AcceptInstallWatchFinishAndStartThePlayer) {
   ASSERT_NE(nullptr, frame);
   model_->startAddressWorker();
   EXPECT_EQ(CMainFrame::kSetupPage, frame->currentPage());
-  EXPECT_TRUE(static_cast<toolkit::COptionUI*>(control(L"acceptprotocolopt")->getInterface(L"Option"))->isSelected())
+  EXPECT_TRUE(toolkit::controlAs<toolkit::COptionUI>(control(L"acceptprotocolopt"))->isSelected())
       << "the licence is accepted in the layout";
   EXPECT_TRUE(control(L"installnowbtn")->isEnabled());
   EXPECT_FALSE(visible(L"errorpathnoticeui"));

@@ -113,13 +113,13 @@ std::wstring text(const char* key) { return lookupTextOrKey(key); }
 // The page of "maintab" a control is on, or kTitleBar.
 int pageOf(toolkit::CControlUI* control, toolkit::CControlUI* tab) {
   for (toolkit::CControlUI* at = control; at && at->parent(); at = at->parent()) {
-    if (at->parent() == tab) return static_cast<toolkit::CContainerUI*>(tab->getInterface(L"Container"))->getItemIndex(at);
+    if (at->parent() == tab) return toolkit::controlAs<toolkit::CContainerUI>(tab)->getItemIndex(at);
   }
   return kTitleBar;
 }
 
 bool isLeaf(toolkit::CControlUI* control) {
-  auto* container = static_cast<toolkit::CContainerUI*>(control->getInterface(L"Container"));
+  auto* container = toolkit::controlAs<toolkit::CContainerUI>(control);
   return !container || container->getCount() == 0;
 }
 
@@ -156,7 +156,7 @@ class MainLayoutTest : public testing::TestWithParam<const wchar_t*> {
     find(name)->setVisible(visible);
   }
   void selectPage(int index) {
-    auto* tab = static_cast<toolkit::CTabLayoutUI*>(find(L"maintab")->getInterface(L"TabLayout"));
+    auto* tab = toolkit::controlAs<toolkit::CTabLayoutUI>(find(L"maintab"));
     ASSERT_TRUE(tab->selectItem(index));
   }
 
@@ -166,13 +166,13 @@ class MainLayoutTest : public testing::TestWithParam<const wchar_t*> {
     find(L"protocollinkbtn")->setText(L"<u>" + text("protocol_accept_btn") + L"</u>");
     find(L"loadingprogresslabel")->setText(text("Label_downloading") + L"(37%)");
     find(L"downloadProgressLabel")->setText(L"127.52M/345.00M");
-    static_cast<toolkit::CProgressUI*>(find(L"installprogressbar")->getInterface(L"Progress"))->setValue(23);
+    toolkit::controlAs<toolkit::CProgressUI>(find(L"installprogressbar"))->setValue(23);
     find(L"tipInstallLabel")->setText(text("turn_tip_3"));
     find(L"homepageBtn")->setText(L"https://www.velplayer.example/" + shortCode(GetParam()) + L"/");
     find(L"apkinstallprogresslabel")
         ->setText(text("progress_downloading_label2") + L" Kingdom Tactics (1/2)\xFF1A" L"127M / 345M (<c #268fd6>36%</c>)");
     find(L"apkfilenamelabel")->setText(L"Kingdom Tactics.xapk");
-    static_cast<toolkit::CProgressUI*>(find(L"apkinstallprogressbar")->getInterface(L"Progress"))->setValue(36);
+    toolkit::controlAs<toolkit::CProgressUI>(find(L"apkinstallprogressbar"))->setValue(36);
     const std::string licence =
         testing_support::readFile(std::wstring(VEL_LICENCE_DIR) + L"licence_" + shortCode(GetParam()) + L".txt");
     find(L"protocoledit")->setText(utility::fromUtf8(licence.substr(0, 3000)));
@@ -243,7 +243,7 @@ TEST_P(MainLayoutTest, EveryControlIsThereWithItsKindOnItsPage) {
   EXPECT_TRUE(caption.left == 0 && caption.top == 0 && caption.right == 220 && caption.bottom == 180);
   toolkit::CControlUI* tab = find(L"maintab");
   ASSERT_NE(nullptr, tab);
-  EXPECT_EQ(8, static_cast<toolkit::CContainerUI*>(tab->getInterface(L"Container"))->getCount());
+  EXPECT_EQ(8, toolkit::controlAs<toolkit::CContainerUI>(tab)->getCount());
   for (const Expected& expected : kControls) {
     SCOPED_TRACE(narrow(expected.name));
     toolkit::CControlUI* control = find(expected.name);
@@ -272,9 +272,9 @@ TEST_P(MainLayoutTest, EveryControlIsThereWithItsKindOnItsPage) {
   EXPECT_FALSE(find(L"errorpathnoticeui")->isVisible());
   EXPECT_FALSE(find(L"backLayout")->isVisible());
   EXPECT_FALSE(find(L"homepageBtn")->isReallyVisible());
-  EXPECT_TRUE(static_cast<toolkit::COptionUI*>(find(L"acceptprotocolopt")->getInterface(L"Option"))->isSelected());
-  EXPECT_TRUE(static_cast<toolkit::CLabelUI*>(find(L"apkinstallprogresslabel")->getInterface(L"Label"))->markup());
-  EXPECT_EQ(0, static_cast<toolkit::CTabLayoutUI*>(tab->getInterface(L"TabLayout"))->getCurSel());
+  EXPECT_TRUE(toolkit::controlAs<toolkit::COptionUI>(find(L"acceptprotocolopt"))->isSelected());
+  EXPECT_TRUE(toolkit::controlAs<toolkit::CLabelUI>(find(L"apkinstallprogresslabel"))->markup());
+  EXPECT_EQ(0, toolkit::controlAs<toolkit::CTabLayoutUI>(tab)->getCurSel());
 }
 
 TEST_P(MainLayoutTest, EveryPageFitsAndReads) {

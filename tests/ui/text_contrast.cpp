@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "toolkit/label.h"
+
 namespace contrast {
 
 namespace {
@@ -36,7 +38,7 @@ double ratio(uint32_t a, uint32_t b) {
 int checkTexts(toolkit::CControlUI* root, const gallery::Shot& shot) {
   int checked = 0;
   root->forEach([&](toolkit::CControlUI* control) {
-    if (!control->isReallyVisible() || control->displayText().empty() || !control->getInterface(L"Label")) return;
+    if (!control->isReallyVisible() || control->displayText().empty() || !toolkit::controlAs<toolkit::CLabelUI>(control)) return;
     SCOPED_TRACE(testing::PrintToString(control->name().empty() ? control->text() : control->name()));
     const RECT r = control->pos();
     std::map<uint32_t, int> histogram;

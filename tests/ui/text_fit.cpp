@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/label.h"
+#include "toolkit/rich_edit.h"
 #include "toolkit/paint/text_painter.h"
 #include "utility/encoding.h"
 
@@ -12,8 +13,8 @@ int expectTextsFit(toolkit::WindowImplBase& window) {
   int checked = 0;
   HDC dc = GetDC(window.hwnd());
   window.rootControl()->forEach([&](toolkit::CControlUI* control) {
-    auto* label = static_cast<toolkit::CLabelUI*>(control->getInterface(L"Label"));
-    if (!label || !control->isReallyVisible() || control->getInterface(L"RichEdit")) return;
+    auto* label = toolkit::controlAs<toolkit::CLabelUI>(control);
+    if (!label || !control->isReallyVisible() || toolkit::controlAs<toolkit::CRichEditUI>(control)) return;
     const std::wstring shown = control->displayText();
     if (shown.empty()) return;
     SCOPED_TRACE(utility::toUtf8(control->name()));

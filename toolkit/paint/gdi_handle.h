@@ -1,5 +1,5 @@
 #pragma once
-// Owners of GDI objects and DCs, and the selection of an object into a DC for one scope.
+// Owners of GDI objects and DCs, and a DC's saved state and selected object for one scope.
 #include <windows.h>
 
 #include <utility>
@@ -84,6 +84,21 @@ class ScreenDc {
 
  private:
   HDC dc_;
+};
+
+// Restores a DC's fonts, colours, modes and clipping at scope end.
+class SavedDc {
+ public:
+  explicit SavedDc(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~SavedDc() {
+    if (saved_) RestoreDC(dc_, saved_);
+  }
+  SavedDc(const SavedDc&) = delete;
+  SavedDc& operator=(const SavedDc&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
 };
 
 // Selects an object into a DC and puts the previous one back at scope end.

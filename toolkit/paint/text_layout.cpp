@@ -5,26 +5,12 @@
 
 #include "skin/language_table.h"
 #include "toolkit/paint/font_fallback.h"
+#include "toolkit/paint/gdi_handle.h"
 
 namespace toolkit {
 namespace {
 
 constexpr wchar_t kEllipsis[] = L"\x2026";
-
-// Restores a DC's fonts, colours, modes and clipping at scope end.
-class SavedDc {
- public:
-  explicit SavedDc(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-  ~SavedDc() {
-    if (saved_) RestoreDC(dc_, saved_);
-  }
-  SavedDc(const SavedDc&) = delete;
-  SavedDc& operator=(const SavedDc&) = delete;
-
- private:
-  HDC dc_;
-  int saved_;
-};
 
 // Characters that have no glyph of their own in any font: they never count as missing.
 bool isInvisible(wchar_t c) {
