@@ -136,13 +136,12 @@ void CMainFrame::refreshSetupState() {
   toolkit::CControlUI* edit = findControl(L"pathedit");
   if (edit && edit->getText() != installPath) edit->setText(installPath);
   setVisible(L"errorpathnoticeui", !valid);
-  auto* licence = static_cast<toolkit::COptionUI*>(
-      findControl(L"acceptprotocolopt") ? findControl(L"acceptprotocolopt")->getInterface(L"Option") : nullptr);
+  auto* licence = findControl<toolkit::COptionUI>(L"acceptprotocolopt");
   if (toolkit::CControlUI* install = findControl(L"installnowbtn")) {
     install->setEnabled(valid && licence && licence->isSelected());
   }
   showPathUI(pathRowShown_);
-  if (auto* pathEdit = static_cast<toolkit::CEditUI*>(edit ? edit->getInterface(L"Edit") : nullptr)) {
+  if (auto* pathEdit = toolkit::controlAs<toolkit::CEditUI>(edit)) {
     pathEdit->setNormalImage(valid ? kEditImages[0] : kErrorEditImage);
     pathEdit->setHotImage(valid ? kEditImages[1] : kErrorEditImage);
     pathEdit->setFocusedImage(valid ? kEditImages[2] : kErrorEditImage);
@@ -158,10 +157,7 @@ void CMainFrame::showPathUI(bool show) {
 }
 
 void CMainFrame::selectPage(int index) {
-  toolkit::CControlUI* tab = findControl(L"maintab");
-  if (auto* layout = static_cast<toolkit::CTabLayoutUI*>(tab ? tab->getInterface(L"TabLayout") : nullptr)) {
-    layout->selectItem(index);
-  }
+  if (auto* layout = findControl<toolkit::CTabLayoutUI>(L"maintab")) layout->selectItem(index);
   page_ = index;
   showPathUI(pathRowShown_);
   focusDefaultButton();
@@ -260,7 +256,7 @@ void CMainFrame::onLicenceOption(toolkit::TNotifyUI&) { refreshSetupState(); }
 
 bool CMainFrame::validateBeforeInstall() {
   toolkit::CControlUI* option = findControl(L"acceptprotocolopt");
-  auto* licence = static_cast<toolkit::COptionUI*>(option ? option->getInterface(L"Option") : nullptr);
+  auto* licence = toolkit::controlAs<toolkit::COptionUI>(option);
   const std::wstring& installPath = model_.installPath();
   std::wstring message;
   if (!licence || !licence->isSelected()) {
@@ -322,10 +318,7 @@ void CMainFrame::showDownloadPhase(int percent) {
 }
 
 void CMainFrame::setProgress(const wchar_t* control, int value) {
-  toolkit::CControlUI* found = findControl(control);
-  if (auto* bar = static_cast<toolkit::CProgressUI*>(found ? found->getInterface(L"Progress") : nullptr)) {
-    bar->setValue(value);
-  }
+  if (auto* bar = findControl<toolkit::CProgressUI>(control)) bar->setValue(value);
 }
 
 void CMainFrame::showInstalling() {
@@ -497,7 +490,7 @@ void CMainFrame::onOpenHomePage(toolkit::TNotifyUI&) {
 }
 
 void CMainFrame::onLanguageComSelected(toolkit::TNotifyUI& msg) {
-  auto* combo = static_cast<toolkit::CComboUI*>(msg.sender ? msg.sender->getInterface(L"Combo") : nullptr);
+  auto* combo = toolkit::controlAs<toolkit::CComboUI>(msg.sender);
   const toolkit::ComboItem* item = combo ? combo->getItemAt(combo->getCurSel()) : nullptr;
   if (!item) return;
   languageCode_ = item->userData;

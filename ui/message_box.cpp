@@ -113,13 +113,12 @@ void MessageBoxWindow::setTitle(const std::wstring& text) {
 }
 
 toolkit::CControlUI* MessageBoxWindow::defaultButton() {
-  toolkit::CControlUI* bar = findControl(L"bottombar");
-  auto* buttons = static_cast<toolkit::CContainerUI*>(bar ? bar->getInterface(L"Container") : nullptr);
+  auto* buttons = findControl<toolkit::CContainerUI>(L"bottombar");
   if (!buttons) return nullptr;
   toolkit::CControlUI* first = nullptr;
   for (int i = 0; i < buttons->getCount(); ++i) {
     toolkit::CControlUI* item = buttons->getItemAt(i);
-    auto* selection = static_cast<CSelectionUI*>(item->getInterface(L"Selection"));
+    auto* selection = toolkit::controlAs<CSelectionUI>(item);
     if (!selection) continue;
     if (selection->highlighted()) return item;
     if (!first) first = item;
@@ -149,8 +148,7 @@ void MessageBoxWindow::addRemoteButton(const ButtonSpec& button) {
 }
 
 void MessageBoxWindow::insertButton(std::unique_ptr<toolkit::CControlUI> button) {
-  auto* bar = static_cast<toolkit::CContainerUI*>(
-      findControl(L"bottombar") ? findControl(L"bottombar")->getInterface(L"Container") : nullptr);
+  auto* bar = findControl<toolkit::CContainerUI>(L"bottombar");
   if (!bar) {
     VEL_LOG(L"the box layout has no bottombar");
     return;
@@ -184,7 +182,7 @@ void MessageBoxWindow::notify(toolkit::TNotifyUI& msg) {
       // The toolkit's default handling closes the box after this (a posted WM_CLOSE), so
       // the close action, posted first, runs before the box goes.
       if (closeAction_) runLater(closeAction_, false);
-    } else if (auto* button = static_cast<CSelectionUI*>(msg.sender->getInterface(L"Selection"))) {
+    } else if (auto* button = toolkit::controlAs<CSelectionUI>(msg.sender)) {
       enableOwner();
       showWindow(false, false);
       runLater(button->action(), true);

@@ -46,7 +46,7 @@ void CSelectionUI::applyLook(const wchar_t* const images[3], uint32_t textColor)
 }
 
 void* CSelectionUI::getInterface(const std::wstring& name) {
-  if (name == L"Selection") return this;
+  if (name == kClassName) return this;
   return CButtonUI::getInterface(name);
 }
 

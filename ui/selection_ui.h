@@ -1,6 +1,7 @@
 #pragma once
 // The buttons of the generic box. Each keeps its request (text, action, highlighted flag)
-// and answers the interface query "Selection" with itself.
+// and answers the interface query "Selection" (controlAs<CSelectionUI>) with itself; to
+// screen readers it stays a button.
 #include <functional>
 #include <string>
 
@@ -11,6 +12,9 @@ namespace msg {
 
 class CSelectionUI : public toolkit::CButtonUI {
  public:
+  using ClassType = CSelectionUI;
+  static constexpr wchar_t kClassName[] = L"Selection";
+
   explicit CSelectionUI(const ButtonSpec& request);
   void* getInterface(const std::wstring& name) override;
 

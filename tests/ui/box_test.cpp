@@ -69,7 +69,7 @@ TEST_F(BoxTest, AButtonRunsItsActionEnablesTheOwnerAndClosesTheBox) {
   ASSERT_NE(nullptr, box);
   gallery::pumpFor(30);  // laid out
   bool ownerEnabledInAction = false;
-  auto* second = static_cast<msg::CSelectionUI*>(buttonAt(box, 2)->getInterface(L"Selection"));
+  auto* second = toolkit::controlAs<msg::CSelectionUI>(buttonAt(box, 2));
   ASSERT_NE(nullptr, second);
   EXPECT_FALSE(IsWindowEnabled(owner_));
   gallery::click(box, gallery::centreOf(second));
@@ -107,8 +107,8 @@ TEST_F(BoxTest, ButtonsSitBetweenTheSpacersInTheOrderAdded) {
   // Centred: the spacers share what is left equally.
   EXPECT_NEAR(first.left - all.left, all.right - second.right, 2);
   // The highlighted look on the second only.
-  EXPECT_FALSE(static_cast<msg::CSelectionUI*>(bar->getItemAt(1)->getInterface(L"Selection"))->highlighted());
-  EXPECT_TRUE(static_cast<msg::CSelectionUI*>(bar->getItemAt(2)->getInterface(L"Selection"))->highlighted());
+  EXPECT_FALSE(toolkit::controlAs<msg::CSelectionUI>(bar->getItemAt(1))->highlighted());
+  EXPECT_TRUE(toolkit::controlAs<msg::CSelectionUI>(bar->getItemAt(2))->highlighted());
 }
 
 TEST_F(BoxTest, TheAdviceBoxHasNoIconAndTheTextTakesItsRoom) {
