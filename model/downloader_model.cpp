@@ -123,6 +123,28 @@ void DownloaderModel::take(install_flow::Input input, const install_flow::Facts&
 
 void DownloaderModel::runStep(install_flow::Step step) {
   using install_flow::Step;
+  // The steps that are only shown.
+  struct Shown {
+    Step step;
+    void (ModelObserver::*call)();
+  };
+  static const Shown kShown[] = {
+      {Step::kShowInstalling, &ModelObserver::showInstalling},
+      {Step::kShowDownloadRetry, &ModelObserver::showDownloadRetry},
+      {Step::kOfferBrowserDownload, &ModelObserver::offerBrowserDownload},
+      {Step::kShowInstallFailed, &ModelObserver::showInstallFailed},
+      {Step::kLeave, &ModelObserver::leave},
+      {Step::kConfirmExit, &ModelObserver::confirmExit},
+      {Step::kOfferSlowDownloadChoice, &ModelObserver::offerSlowDownloadChoice},
+      {Step::kNoticeInstalling, &ModelObserver::noticeInstalling},
+      {Step::kCloseNow, &ModelObserver::closeNow},
+  };
+  for (const Shown& shown : kShown) {
+    if (shown.step == step) {
+      tell([&](ModelObserver& observer) { (observer.*shown.call)(); });
+      return;
+    }
+  }
   switch (step) {
     case Step::kStartAddressWait: {
       VEL_LOG(L"start downloader. bug getting player url");
@@ -135,25 +157,11 @@ void DownloaderModel::runStep(install_flow::Step step) {
       addressWaitTimer_.stop();
       break;
     case Step::kStartDownload:
-      startDownloadPlayer(false);
-      break;
     case Step::kResumeDownload:
-      startDownloadPlayer(true);
-      break;
-    case Step::kShowInstalling:
-      tell([](ModelObserver& observer) { observer.showInstalling(); });
+      startDownloadPlayer(step == Step::kResumeDownload);
       break;
     case Step::kStartSetupRun:
       startInstallPlayer();
-      break;
-    case Step::kShowDownloadRetry:
-      tell([](ModelObserver& observer) { observer.showDownloadRetry(); });
-      break;
-    case Step::kOfferBrowserDownload:
-      tell([](ModelObserver& observer) { observer.offerBrowserDownload(); });
-      break;
-    case Step::kShowInstallFailed:
-      tell([](ModelObserver& observer) { observer.showInstallFailed(); });
       break;
     case Step::kHandOverFirstGame:
       if (!games_.empty()) runPlayer(gameHandoverArgument(games_.front()));
@@ -171,20 +179,7 @@ void DownloaderModel::runStep(install_flow::Step step) {
       VEL_LOG(L"install finished, finish page");
       tell([](ModelObserver& observer) { observer.showFinished(); });
       break;
-    case Step::kLeave:
-      tell([](ModelObserver& observer) { observer.leave(); });
-      break;
-    case Step::kConfirmExit:
-      tell([](ModelObserver& observer) { observer.confirmExit(); });
-      break;
-    case Step::kOfferSlowDownloadChoice:
-      tell([](ModelObserver& observer) { observer.offerSlowDownloadChoice(); });
-      break;
-    case Step::kNoticeInstalling:
-      tell([](ModelObserver& observer) { observer.noticeInstalling(); });
-      break;
-    case Step::kCloseNow:
-      tell([](ModelObserver& observer) { observer.closeNow(); });
+    default:
       break;
   }
 }

@@ -23,19 +23,16 @@ void fitButtons(toolkit::WindowImplBase& box) {
   ui::growButtonsToText(box, {L"loadingContactUsBtn"}, kButtonTextPadding, kMaxLinkWidth);
 }
 
-// The customer information document's install error text replaces the install error box's
-// message. The download error box keeps its own: that text speaks of the setup, which
-// never ran after a failed download.
-void applyInstallErrorText(toolkit::WindowImplBase& box, const DownloaderModel& model) {
-  const std::wstring& text = model.installErrorText();
-  if (text.empty()) return;
-  if (toolkit::CControlUI* label = box.findControl(L"descriptlabel")) label->setText(text);
+}  // namespace
+
+ErrorBox::ErrorBox(DownloaderModel& model, std::function<void()> closeAction, const wchar_t* key)
+    : model_(model), closeAction_(std::move(closeAction)), key_(key) {
+  addNotify(L"click", L"loadingContactUsBtn", &ErrorBox::onContact);
 }
 
-template <class Box>
-Box* showOver(Box* box, HWND owner, const wchar_t* key) {
+ErrorBox* ErrorBox::showOver(ErrorBox* box, HWND owner) {
   ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner);
-  if (boxes && boxes->isOpen(key)) {
+  if (boxes && boxes->isOpen(box->key_)) {
     delete box;
     return nullptr;
   }
@@ -44,37 +41,41 @@ Box* showOver(Box* box, HWND owner, const wchar_t* key) {
     delete box;
     return nullptr;
   }
-  if (boxes) boxes->add(key, window);
+  if (boxes) boxes->add(box->key_, window);
   box->centerWindow();
   box->showWindow(true, true);
   return box;
 }
 
-// After the box's last message: its key is free again, then its close action runs.
-void closed(HWND owner, HWND window, const wchar_t* key, const std::function<void()>& action) {
+void ErrorBox::initWindow() {
+  msg::setBoxFonts(*this);
+  fitButtons(*this);
+}
+
+void ErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(model_.customerLink()); }
+
+void ErrorBox::onFinalMessage(HWND window) {
+  // Moved out first: the action may make a new box, and this object is deleted next.
+  std::function<void()> action = std::move(closeAction_);
+  const wchar_t* key = key_;
+  HWND owner = GetWindow(window, GW_OWNER);
+  WindowImplBase::onFinalMessage(window);
+  // The key is free again before the action runs.
   if (ui::OpenBoxes* boxes = ui::OpenBoxes::of(owner)) boxes->remove(key, window);
   if (action) action();
 }
 
-}  // namespace
-
 VelDownloaderErrorBox* VelDownloaderErrorBox::show(HWND owner, DownloaderModel& model, std::function<void()> closeAction,
                                                    int downloadPercent) {
-  return showOver(new VelDownloaderErrorBox(model, std::move(closeAction), downloadPercent), owner,
-                  ui::OpenBoxes::kDownloadError);
+  return static_cast<VelDownloaderErrorBox*>(
+      showOver(new VelDownloaderErrorBox(model, std::move(closeAction), downloadPercent), owner));
 }
 
 VelDownloaderErrorBox::VelDownloaderErrorBox(DownloaderModel& model, std::function<void()> closeAction,
                                              int downloadPercent)
-    : model_(model), closeAction_(std::move(closeAction)), downloadPercent_(downloadPercent) {
+    : ErrorBox(model, std::move(closeAction), ui::OpenBoxes::kDownloadError), downloadPercent_(downloadPercent) {
   addNotify(L"click", L"btnLeft", &VelDownloaderErrorBox::onRetry);
   addNotify(L"click", L"btnRight", &VelDownloaderErrorBox::onBrowser);
-  addNotify(L"click", L"loadingContactUsBtn", &VelDownloaderErrorBox::onContact);
-}
-
-void VelDownloaderErrorBox::initWindow() {
-  msg::setBoxFonts(*this);
-  fitButtons(*this);
 }
 
 void VelDownloaderErrorBox::onRetry(toolkit::TNotifyUI&) {
@@ -98,32 +99,25 @@ void VelDownloaderErrorBox::onBrowser(toolkit::TNotifyUI&) {
   PostQuitMessage(0);
 }
 
-void VelDownloaderErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(model_.customerLink()); }
-
-void VelDownloaderErrorBox::onFinalMessage(HWND window) {
-  // Moved out first: the action may make a new box, and this object is deleted next.
-  std::function<void()> action = std::move(closeAction_);
-  HWND owner = GetWindow(window, GW_OWNER);
-  WindowImplBase::onFinalMessage(window);
-  closed(owner, window, ui::OpenBoxes::kDownloadError, action);
-}
-
 VelInstallErrorBox* VelInstallErrorBox::show(HWND owner, DownloaderModel& model, std::function<void()> closeAction) {
-  return showOver(new VelInstallErrorBox(model, std::move(closeAction)), owner, ui::OpenBoxes::kInstallError);
+  return static_cast<VelInstallErrorBox*>(showOver(new VelInstallErrorBox(model, std::move(closeAction)), owner));
 }
 
 VelInstallErrorBox::VelInstallErrorBox(DownloaderModel& model, std::function<void()> closeAction)
-    : model_(model), closeAction_(std::move(closeAction)) {
+    : ErrorBox(model, std::move(closeAction), ui::OpenBoxes::kInstallError) {
   addNotify(L"click", L"btnLeft", &VelInstallErrorBox::onLeave);
   addNotify(L"click", L"btnRight", &VelInstallErrorBox::onCloseAndLeave);
   addNotify(L"click", L"btnSure", &VelInstallErrorBox::onCloseAndLeave);
-  addNotify(L"click", L"loadingContactUsBtn", &VelInstallErrorBox::onContact);
 }
 
+// The customer information document's install error text replaces the install error box's
+// message. The download error box keeps its own: that text speaks of the setup, which
+// never ran after a failed download.
 void VelInstallErrorBox::initWindow() {
-  msg::setBoxFonts(*this);
-  fitButtons(*this);
-  applyInstallErrorText(*this, model_);
+  ErrorBox::initWindow();
+  const std::wstring& text = model_.installErrorText();
+  if (text.empty()) return;
+  if (toolkit::CControlUI* label = findControl(L"descriptlabel")) label->setText(text);
 }
 
 void VelInstallErrorBox::onLeave(toolkit::TNotifyUI&) { PostQuitMessage(0); }
@@ -131,13 +125,4 @@ void VelInstallErrorBox::onLeave(toolkit::TNotifyUI&) { PostQuitMessage(0); }
 void VelInstallErrorBox::onCloseAndLeave(toolkit::TNotifyUI&) {
   close(IDCANCEL);
   PostQuitMessage(0);
-}
-
-void VelInstallErrorBox::onContact(toolkit::TNotifyUI&) { msg::openCustomerLink(model_.customerLink()); }
-
-void VelInstallErrorBox::onFinalMessage(HWND window) {
-  std::function<void()> action = std::move(closeAction_);
-  HWND owner = GetWindow(window, GW_OWNER);
-  WindowImplBase::onFinalMessage(window);
-  closed(owner, window, ui::OpenBoxes::kInstallError, action);
 }
