@@ -120,7 +120,7 @@ void DownloaderModel::initFrom(const std::wstring& modulePath, const wchar_t* co
   deriveLanguage();
   languageRecord_ = languageRecordFor(uiLanguageCode_);
 
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   analytics_.setMeasurement(config.analyticsMeasurementId(), config.analyticsApiSecret());
   VEL_LOG(L"openid is %s, package is %s", openId_.c_str(), packageName_.c_str());
 
@@ -141,7 +141,7 @@ void DownloaderModel::startBackgroundWork() {
 
 void DownloaderModel::startAddressWorker() {
   if (addressJob_) return;
-  ConfigImp& config = ConfigImp::instance();
+  const ConfigImp& config = ConfigImp::instance();
   auto job = std::make_shared<AddressJob>();
   job->cdnAddressUrl = config.playerFilesBaseUrl(false);
   job->secondHostAddressUrl = config.playerFilesBaseUrl(true);
@@ -299,7 +299,7 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
     addressWaitTimer_.start(kAddressWaitMilliseconds, makeRunable([model, resume] { model->onAddressWaitTick(resume); }));
     return;
   }
-  ConfigImp& config = ConfigImp::instance();
+  const ConfigImp& config = ConfigImp::instance();
   if (addresses_.url.empty()) {
     addresses_.url = config.setupDownloadUrl(false);
     addresses_.spareUrl = config.setupDownloadUrl(true);
@@ -335,6 +335,7 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
     checker = [md5](const std::wstring& file) { return checkDownloadedSetup(file, md5, buildconfig::kSetupPublisher); };
   }
   download->setChecker(checker);
+  download->setRouteStarted([post, model](RouteFacts facts) { post([model, facts] { model->routeFacts_ = facts; }); });
   heldSetup_.reset();
   setupDownload_ = download;
   downloadStartTick_ = GetTickCount();
@@ -371,8 +372,8 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
           model->heldSetup_ = held;
           if (model->callbacks_.downloadSucceeded) model->callbacks_.downloadSucceeded();
         });
-        events::reportDownloadSuccess();
-        events::reportDownloadDuration(static_cast<int>(GetTickCount() - startTick));
+        events::reportDownloadSuccess(result.facts);
+        events::reportDownloadDuration(static_cast<int>(GetTickCount() - startTick), result.facts);
       } else {
         int64_t partial = result.partialSize;
         post([model, partial] {
@@ -426,7 +427,7 @@ void DownloaderModel::applyFileName(const std::wstring& modulePath) {
     identity.googleId.clear();
   }
 
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   if (!identity.openId.empty() && openId_ == L"100") openId_ = identity.openId;
   if (!identity.language.empty() && identity.language.size() <= 3) {
     if (identity.language == L"ens") {
@@ -474,7 +475,7 @@ void DownloaderModel::applyCommandLine(const wchar_t* commandLine) {
 }
 
 void DownloaderModel::_calcInstallPath() {
-  ConfigImp& config = ConfigImp::instance();
+  const ConfigImp& config = ConfigImp::instance();
   PlayerVariant variant = config.variant();
   if (variant == PlayerVariant::V9 || variant == PlayerVariant::V30) {
     if (config.region() == L"tw") {
@@ -501,7 +502,7 @@ void DownloaderModel::_calcInstallPath() {
 }
 
 void DownloaderModel::switchToPlayer4() {
-  ConfigImp::instance().setPlayer4();
+  ConfigImp::startup().setPlayer4();
   installPath_.clear();
   _calcInstallPath();
   addresses_.version = player4Addresses_.version;

@@ -344,7 +344,6 @@ void CMainFrame::onInstallNow(toolkit::TNotifyUI&) {
   installStartTick_ = now();
   // 0 means "nothing started" to the close button.
   if (installStartTick_ == 0) installStartTick_ = 1;
-  ConfigImp::instance().setInstallMode(2);
   DownloaderModel::instance()->startDownloadPlayer(false);
   events::reportStartDownloader();
   if (ConfigImp::instance().is9()) {
@@ -536,7 +535,7 @@ void CMainFrame::onClose(toolkit::TNotifyUI&) {
     }
     // The download runs on while the box is open: what it says is read when the user answers.
     const int seconds = static_cast<int>((now() - installStartTick_) / 1000);
-    const std::wstring cancel = events::cancelText(downloadPercent_, seconds);
+    const std::wstring cancel = events::cancelText(downloadPercent_, seconds, DownloaderModel::instance()->routeFacts());
     // Out of sight first: telemetry may take seconds and never holds what the user sees.
     showWindow(false, false);
     if (browser) openBrowserDownload();

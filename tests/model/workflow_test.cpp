@@ -11,6 +11,7 @@
 #include "identity/config_imp.h"
 #include "model/address_chain.h"
 #include "model/downloader_model.h"
+#include "model/service_documents.h"
 #include "telemetry/vel_reporter.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/standin_http.h"
@@ -152,7 +153,7 @@ TEST_F(WorkflowTest, TheAddressDocumentsFourAttemptsEachServeWhenThoseBeforeFail
     utility::CHttpDownloader wininet;
     std::wstring url = standinUrl(L"/player_files/en/morvane");
     std::string text;
-    bool fetched = fetchPlayerAddressText(wininet, playerAddressRoutes(url, url), text, nullptr);
+    bool fetched = fetchPlayerAddressText(playerAddressRoutes(wininet, url, url, nullptr), text, nullptr);
     EXPECT_EQ(c.fetched, fetched);
     EXPECT_EQ(c.attempts, countOf(requestedPaths(), kAddressPath));
     EXPECT_EQ(c.isDocument, text == document);
@@ -298,9 +299,14 @@ TEST_F(WorkflowTest, AFailedDownloadReportsThePartialSizeAndTheCodes) {
   ModelCallbacks callbacks;
   callbacks.downloadFailed = [&](int64_t size) { failedSize = size; };
   m->setCallbacks(callbacks);
+  EXPECT_FALSE(m->routeFacts().spare);
+  EXPECT_TRUE(m->routeFacts().wininet);
   m->startDownloadPlayer(false);
   ASSERT_TRUE(pumpUntil([&] { return failedSize >= 0; }, 60000));
   EXPECT_EQ(0, failedSize);
+  // The window's cancel text names the last route started: curl on the spare address.
+  EXPECT_TRUE(m->routeFacts().spare);
+  EXPECT_FALSE(m->routeFacts().wininet);
   ASSERT_TRUE(collectedHas("download_fail"));
   std::string events = allCollected();
   EXPECT_NE(std::string::npos, events.find("\"failure_reason\": \"9999_0\"", events.find("\"download_fail\"")));
