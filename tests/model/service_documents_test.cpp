@@ -222,8 +222,7 @@ const std::string kEverything =
     "{\"mnq4\":{\"url\":\"u4\"},\"mnq64\":{\"url\":\"u64\"},\"en\":{\"customerLink\":\"L\"},\"code\":200,\"data\":9,"
     "\"result\":[{\"gameid\":\"1\"}],\"title\":\"T\"}";
 
-// Runs every reader over text, and the object rule of curl's address route; true when each
-// called it invalid and changed nothing.
+// Runs every reader over text; true when each called it invalid and changed nothing.
 bool allReadAsInvalid(const std::string& text) {
   PlayerAddressSet current{L"v", L"u", L"", L"m"}, player4;
   CustomerInfo info{L"e", L"l"};
@@ -234,14 +233,20 @@ bool allReadAsInvalid(const std::string& text) {
          player4.url.empty() && readCustomerInfo(text, L"en", info) == CustomerInfoResult::kNotAnObject &&
          info.customerLink == L"l" && readChannelAnswer(text, channel) == ChannelAnswer::kNotAnObject &&
          channel == L"c" && !readGameList(text, games) && games.empty() && !readBranding(text, branding) &&
-         branding.title.empty() && !isJsonObjectText(text);
+         branding.title.empty();
 }
 
 TEST(ServiceDocuments, NonObjectAndTruncatedDocumentsAreInvalidEverywhere) {
   EXPECT_FALSE(allReadAsInvalid(kEverything));
-  for (const char* text : kNotObject) EXPECT_TRUE(allReadAsInvalid(text)) << text;
+  EXPECT_TRUE(isJsonObjectText(kEverything));
+  for (const char* text : kNotObject) {
+    EXPECT_TRUE(allReadAsInvalid(text)) << text;
+    EXPECT_FALSE(isJsonObjectText(text)) << text;
+  }
+  EXPECT_FALSE(isJsonObjectText(std::string("{}\0{}", 5))) << "the text goes on past a NUL";
   for (size_t length = 0; length < kEverything.size(); ++length) {
     EXPECT_TRUE(allReadAsInvalid(kEverything.substr(0, length))) << length;
+    EXPECT_FALSE(isJsonObjectText(kEverything.substr(0, length))) << length;
   }
 }
 
