@@ -45,9 +45,6 @@ class SetupDownload : public utility::CHttpDownloader::IHttpDownloadSink {
   // The whole list for the setup file at path (download worker).
   SetupDownloadResult run(const std::wstring& path, const std::wstring& mainUrl, const std::wstring& spareUrl,
                           bool resume);
-  // WinInet main, WinInet spare, curl main, curl spare; they use this object's stacks.
-  std::vector<std::unique_ptr<SetupRoute>> routes(const std::wstring& mainUrl, const std::wstring& spareUrl);
-
   // Download worker, before run: a route's file that fails checker is deleted and the route
   // counts as failed. Without a checker nothing is checked.
   void setChecker(SetupChecker checker) { checker_ = std::move(checker); }
@@ -60,6 +57,8 @@ class SetupDownload : public utility::CHttpDownloader::IHttpDownloadSink {
   bool onDownloadProgress(const char* bytes, DWORD count, int64_t received, int64_t total) override;
 
  private:
+  // WinInet main, WinInet spare, curl main, curl spare; they use this object's stacks.
+  std::vector<std::unique_ptr<SetupRoute>> routes(const std::wstring& mainUrl, const std::wstring& spareUrl);
   // After a route delivered the file: true when it passed the check (or none is set); the
   // file is then held in heldSetup_.
   bool passesCheck(const std::wstring& path);
