@@ -79,6 +79,9 @@ bool DownloadImpl::entrance(HINSTANCE instance, const wchar_t* commandLine) {
   loadSkinArchive(kSkinArchiveId, L"multi_language.tsv");
 
   showMainFrame();
+  // Start-up is over (the system checks above may have switched the variant): from here on
+  // the settings are only read.
+  ConfigImp::freeze();
   // After the main window: a peer that finds the endpoint can be shown a window.
   if (!endpoint_.create(installer_endpoint::kIdentifier, this)) {
     VEL_LOG(L"window endpoint not created, error:%d", static_cast<int>(GetLastError()));

@@ -1,7 +1,11 @@
 #include "identity/config_imp.h"
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
+#include "core/thread_checker.h"
 #include "utility/log.h"
 #include "vel_build_config.h"
 
@@ -37,22 +41,44 @@ const buildconfig::AnalyticsIds& analyticsIdsFor(const std::wstring& region) {
   return buildconfig::kAnalyticsIds[sizeof(buildconfig::kAnalyticsIds) / sizeof(buildconfig::kAnalyticsIds[0]) - 1];
 }
 
+// Set once start-up is over; read by every writer.
+std::atomic<bool> g_frozen{false};
+
+#if VEL_THREAD_CHECKS_ON
+// A write after start-up would race the readers on the workers.
+[[noreturn]] void writtenAfterStartup() {
+  VEL_LOG(L"settings written after start-up");
+  std::fprintf(stderr, "settings written after start-up\n");
+  std::fflush(stderr);
+  std::abort();
+}
+#endif
+
 }  // namespace
 
-ConfigImp& ConfigImp::instance() {
+ConfigImp& ConfigImp::settings() {
   static ConfigImp* config = new ConfigImp();  // never destroyed: workers may read it at exit
   return *config;
 }
 
+const ConfigImp& ConfigImp::instance() { return settings(); }
+
+ConfigImp& ConfigImp::startup() {
+  if (!g_frozen.load()) return settings();
+#if VEL_THREAD_CHECKS_ON
+  writtenAfterStartup();
+#else
+  VEL_LOG(L"settings written after start-up: dropped");
+  static ConfigImp* scratch = new ConfigImp(settings());
+  return *scratch;
+#endif
+}
+
+void ConfigImp::freeze() { g_frozen.store(true); }
+
 void ConfigImp::resetForTest() {
-  region_ = L"en";
-  adId_ = L"Downloader";
-  is4_ = false;
-  is64_ = false;
-  is9_ = true;
-  installMode_ = 1;
-  resourceCdn_.store(false);
-  wininetDownloader_.store(true);
+  settings() = ConfigImp();
+  g_frozen.store(false);
 }
 
 PlayerVariant ConfigImp::variant() const {

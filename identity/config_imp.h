@@ -1,15 +1,20 @@
 #pragma once
-// The process-wide settings: region, ad id, the selected player variant, the two workflow
-// flags and every region-keyed table. Written on the window thread during start-up (and by
-// the window on the user's request), read from any thread afterwards.
-#include <atomic>
+// The process-wide settings: region, ad id, the selected player variant and every
+// region-keyed table. Written on the window thread during start-up only, through startup();
+// the application then calls freeze(), and from there on they are only read, from any thread.
 #include <string>
 
 enum class PlayerVariant { V40, V64, V9, V30 };
 
 class ConfigImp {
  public:
-  static ConfigImp& instance();
+  static const ConfigImp& instance();
+  // The settings to write while the application starts. Once frozen, a writer is a fault:
+  // checked builds log it and end the process; the shipped build logs it and hands out a
+  // scratch copy, so the write is dropped and the readers see nothing change.
+  static ConfigImp& startup();
+  // The end of start-up (window thread).
+  static void freeze();
 
   const std::wstring& region() const { return region_; }
   void setRegion(const std::wstring& region) { region_ = region; }
@@ -24,17 +29,6 @@ class ConfigImp {
   void setPlayer64();
   void setPlayer9();
   void setPlayer3();
-
-  int installMode() const { return installMode_; }
-  void setInstallMode(int mode) { installMode_ = mode; }
-  // True while a spare (resource-host) address is tried; keeps its last value afterwards.
-  // Set by the download worker, read by the window: atomic.
-  bool resourceCdn() const { return resourceCdn_.load(); }
-  void setResourceCdn(bool value) { resourceCdn_.store(value); }
-  // True while the WinInet stack works on the setup (the first one tried), false once curl
-  // has taken over; keeps its last value afterwards. Set by the download worker: atomic.
-  bool wininetDownloader() const { return wininetDownloader_.load(); }
-  void setWininetDownloader(bool value) { wininetDownloader_.store(value); }
 
   // Table lookups for the current region and variant.
   std::wstring variantFolderName() const;
@@ -55,11 +49,13 @@ class ConfigImp {
   std::wstring analyticsApiSecret() const;
   std::wstring playerExecutablePath(const std::wstring& folder) const;
 
-  // Back to the defaults (tests that derive the identity more than once in a process).
-  void resetForTest();
+  // Back to the defaults and to start-up (tests that derive the identity more than once in a
+  // process).
+  static void resetForTest();
 
  private:
   ConfigImp() = default;
+  static ConfigImp& settings();
   bool isDomestic() const { return region_ == L"cn"; }
 
   std::wstring region_ = L"en";
@@ -67,7 +63,4 @@ class ConfigImp {
   bool is4_ = false;
   bool is64_ = false;
   bool is9_ = true;
-  int installMode_ = 1;
-  std::atomic<bool> resourceCdn_{false};
-  std::atomic<bool> wininetDownloader_{true};
 };

@@ -29,8 +29,9 @@ void _threadGetPlayerUrl(const std::shared_ptr<AddressJob>& job) {
   VEL_LOG(L"start get player url");
   VEL_LOG(L"url:%s", job->cdnAddressUrl.c_str());
   std::string text;
-  std::vector<DocumentRoute> routes = playerAddressRoutes(job->cdnAddressUrl, job->secondHostAddressUrl);
-  if (!fetchPlayerAddressText(job->addressDownloader, routes, text, &job->abort)) {
+  DocumentRoutes routes =
+      playerAddressRoutes(job->addressDownloader, job->cdnAddressUrl, job->secondHostAddressUrl, &job->abort);
+  if (!fetchPlayerAddressText(routes, text, &job->abort)) {
     VEL_LOG(L"get play uer is error!");
     if (job->abort.load()) return;
     events::reportDownloadAddressFail();

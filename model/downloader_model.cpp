@@ -254,7 +254,7 @@ void DownloaderModel::initFrom(const std::wstring& modulePath, const wchar_t* co
   deriveLanguage();
   languageRecord_ = languageRecordFor(uiLanguageCode_);
 
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   analytics_.setMeasurement(config.analyticsMeasurementId(), config.analyticsApiSecret());
   VEL_LOG(L"openid is %s, package is %s", openId_.c_str(), packageName_.c_str());
 
@@ -276,7 +276,7 @@ void DownloaderModel::startBackgroundWork() {
 void DownloaderModel::startAddressWorker() {
   VEL_CHECK_THREAD(thread_);
   if (addressJob_) return;
-  ConfigImp& config = ConfigImp::instance();
+  const ConfigImp& config = ConfigImp::instance();
   auto job = std::make_shared<AddressJob>();
   job->cdnAddressUrl = config.playerFilesBaseUrl(false);
   job->secondHostAddressUrl = config.playerFilesBaseUrl(true);
@@ -412,7 +412,7 @@ void DownloaderModel::stopWorker(WorkerThread& worker) {
 
 void DownloaderModel::startDownloadPlayer(bool resume) {
   VEL_CHECK_THREAD(thread_);
-  ConfigImp& config = ConfigImp::instance();
+  const ConfigImp& config = ConfigImp::instance();
   if (addresses_.url.empty()) {
     addresses_.url = config.setupDownloadUrl(false);
     addresses_.spareUrl = config.setupDownloadUrl(true);
@@ -446,6 +446,9 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
     checker = [md5](const std::wstring& file) { return checkDownloadedSetup(file, md5, buildconfig::kSetupPublisher); };
   }
   download->setChecker(checker);
+  download->setRouteStarted([reply](RouteFacts facts) {
+    reply.post([facts](DownloaderModel& model) { model.routeFacts_ = facts; });
+  });
   heldSetup_.reset();
   setupDownload_ = download;
   downloadStartTick_ = GetTickCount();
@@ -482,8 +485,8 @@ void DownloaderModel::startDownloadPlayer(bool resume) {
           model.heldSetup_ = held;
           model.take(install_flow::Input::kDownloadSucceeded);
         });
-        events::reportDownloadSuccess();
-        events::reportDownloadDuration(static_cast<int>(GetTickCount() - startTick));
+        events::reportDownloadSuccess(result.facts);
+        events::reportDownloadDuration(static_cast<int>(GetTickCount() - startTick), result.facts);
       } else {
         int64_t partial = result.partialSize;
         reply.post([partial](DownloaderModel& model) {
@@ -543,7 +546,7 @@ void DownloaderModel::applyFileName(const std::wstring& modulePath) {
     identity.googleId.clear();
   }
 
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   if (!identity.openId.empty() && openId_ == L"100") openId_ = identity.openId;
   if (!identity.language.empty() && identity.language.size() <= 3) {
     if (identity.language == L"ens") {
@@ -591,7 +594,7 @@ void DownloaderModel::applyCommandLine(const wchar_t* commandLine) {
 }
 
 void DownloaderModel::_calcInstallPath() {
-  ConfigImp& config = ConfigImp::instance();
+  const ConfigImp& config = ConfigImp::instance();
   PlayerVariant variant = config.variant();
   if (variant == PlayerVariant::V9 || variant == PlayerVariant::V30) {
     if (config.region() == L"tw") {
@@ -618,7 +621,7 @@ void DownloaderModel::_calcInstallPath() {
 }
 
 void DownloaderModel::switchToPlayer4() {
-  ConfigImp::instance().setPlayer4();
+  ConfigImp::startup().setPlayer4();
   installPath_.clear();
   _calcInstallPath();
   addresses_.version = player4Addresses_.version;

@@ -143,6 +143,8 @@ class DownloaderModel {
   // The setup file: the install folder's "VelPlayer.exe" ("velinst.exe" for "cn").
   std::wstring setupFilePath() const;
   uint32_t downloadStartTick() const { return downloadStartTick_; }
+  // The latest setup route started (the defaults before any).
+  RouteFacts routeFacts() const { return routeFacts_; }
   // The tick at which the setup run started the setup (0 before), for the full duration.
   uint32_t installStartTick() const;
 
@@ -192,6 +194,7 @@ class DownloaderModel {
   std::wstring machineChannelId_;
   CustomerInfo customerInfo_;
   uint32_t downloadStartTick_ = 0;
+  RouteFacts routeFacts_;
   DWORD setupWaitMilliseconds_;
   utility::UniqueHandle singleInstanceMutex_;
   DispatchTimer addressWaitTimer_;

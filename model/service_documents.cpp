@@ -56,6 +56,22 @@ class DepthLimitedBuilder {
   int depth_ = 0;
 };
 
+// Sees the first event only; reading on without building anything, iteratively, so
+// neither size nor nesting of the text can hurt.
+struct RootKind : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, RootKind> {
+  bool seen = false;
+  bool object = false;
+  bool Default() {
+    seen = true;
+    return true;
+  }
+  bool StartObject() {
+    if (!seen) object = true;
+    seen = true;
+    return true;
+  }
+};
+
 // Parses text without recursion into document; true only for a whole, well-formed document
 // whose root is an object.
 bool parseObject(const std::string& text, rapidjson::Document& document) {
@@ -147,6 +163,15 @@ Result guarded(Result failure, Body body) noexcept {
 }
 
 }  // namespace
+
+bool isJsonObjectText(const std::string& text) {
+  rapidjson::Reader reader;
+  rapidjson::StringStream stream(text.c_str());
+  RootKind kind;
+  rapidjson::ParseResult result = reader.Parse<rapidjson::kParseIterativeFlag>(stream, kind);
+  // A NUL inside the text ends the stream early: the rest must not count as read.
+  return result && kind.object && stream.Tell() == text.size();
+}
 
 const char* playerAddressKey(PlayerVariant variant) {
   switch (variant) {

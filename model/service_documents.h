@@ -23,6 +23,10 @@ struct PlayerAddressSet {
   std::wstring md5;
 };
 
+// True when the text is a complete JSON document whose root is an object (read without
+// building anything, so neither size nor nesting can hurt).
+bool isJsonObjectText(const std::string& text);
+
 // The sub-object of the address document that serves a variant: "mnq4", "mnq64", "mnq9", "mnq".
 const char* playerAddressKey(PlayerVariant variant);
 

@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-#include "identity/config_imp.h"
+#include "model/curl_setup_route.h"
 #include "model/download_rules.h"
-#include "utility/encoding.h"
+#include "model/wininet_setup_route.h"
 #include "utility/log.h"
-#include "utility/setup_file_check.h"
 #include "utility/ufile.h"
 
 namespace {
@@ -17,49 +16,6 @@ int64_t sizeOf(const std::wstring& path) {
 }
 
 }  // namespace
-
-SetupCheck checkDownloadedSetup(const std::wstring& path, const std::wstring& md5, const std::wstring& publisher) {
-  namespace check = utility::setup_file_check;
-  SetupCheck result;
-  auto held = std::make_shared<utility::UniqueHandle>(check::openHeld(path));
-  if (!*held) {
-    result.reason = L"cannot hold the file";
-    result.code = GetLastError();
-    return result;
-  }
-  if (check::isMd5Text(md5)) {
-    DWORD error = 0;
-    std::wstring digest = check::md5Of(held->get(), &error);
-    if (digest.empty()) {
-      result.reason = L"cannot read the file";
-      result.code = error;
-      return result;
-    }
-    if (CompareStringOrdinal(digest.c_str(), -1, md5.c_str(), -1, TRUE) != CSTR_EQUAL) {
-      result.reason = L"md5 differs from the document's";
-      result.code = static_cast<DWORD>(TRUST_E_BAD_DIGEST);
-      return result;
-    }
-  }
-  check::Verdict verdict = check::verifySignature(path, held->get(), publisher);
-  if (!verdict.ok) {
-    result.reason = verdict.reason;
-    result.code = verdict.code;
-    return result;
-  }
-  result.ok = true;
-  result.held = std::move(held);
-  return result;
-}
-
-std::vector<SetupRoute> setupRoutes(const std::wstring& mainUrl, const std::wstring& spareUrl) {
-  return {
-      {SetupRoute::Stack::kWinInet, false, mainUrl},
-      {SetupRoute::Stack::kWinInet, true, spareUrl},
-      {SetupRoute::Stack::kCurl, false, mainUrl},
-      {SetupRoute::Stack::kCurl, true, spareUrl},
-  };
-}
 
 SetupDownload::SetupDownload(ByteProgress byteProgress, PercentProgress percentProgress)
     : byteProgress_(std::move(byteProgress)), percentProgress_(std::move(percentProgress)) {
@@ -79,61 +35,14 @@ bool SetupDownload::onDownloadProgress(const char*, DWORD, int64_t received, int
   return true;
 }
 
-bool SetupDownload::_downloadByIE(const std::wstring& path, const std::wstring& mainUrl, const std::wstring& spareUrl,
-                                  bool resume, int& firstCode, int& secondCode) {
-  lastProgressPost_ = 0;
-  VEL_LOG(L"start download player playerurl is %s", mainUrl.c_str());
-  std::wstring temporary = path + L".tmp";
-  if (!resume) utility::ufile::removeFile(temporary);
-  firstCode = 9999;
-  secondCode = 0;
-  ConfigImp& config = ConfigImp::instance();
-
-  // Both attempts use the form that keeps a cancel in force: a cancel that arrives just
-  // before a transfer opens its connection is not lost.
-  config.setWininetDownloader(true);
-  config.setResourceCdn(false);
-  int mainFirst = 0, mainSecond = 0;
-  bool fetched = !cancelled() && wininet_.download2file(mainUrl, temporary, this, mainFirst, mainSecond, resume) &&
-                 placeAndCheck(temporary, path);
-  if (!fetched) {
-    VEL_LOG(L"wininet main address failed %d %d", mainFirst, mainSecond);
-    VEL_LOG(L"download errro! .use spare url");
-    config.setResourceCdn(true);
-    fetched = !cancelled() && wininet_.download2file(spareUrl, temporary, this, firstCode, secondCode, resume);
-    if (!fetched) {
-      VEL_LOG(L"download file error %d %d", firstCode, secondCode);
-      return false;
-    }
-    return placeAndCheck(temporary, path);
-  }
-  return true;
-}
-
-bool SetupDownload::placeAndCheck(const std::wstring& temporary, const std::wstring& path) {
-  // A setup that is not where the run expects it is no download.
-  if (!utility::ufile::moveFile(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
-    VEL_LOG(L"move downloaded file failed error:%d %s", static_cast<int>(GetLastError()), path.c_str());
-    return false;
-  }
-  VEL_LOG(L"download file success file = %s", path.c_str());
-  return passesCheck(path);
-}
-
-bool SetupDownload::curlRoute(const SetupRoute& route, const std::wstring& path, bool deleteSmallFile) {
-  if (cancelled()) return false;
-  // The events name the stack that did the work.
-  ConfigImp::instance().setWininetDownloader(false);
-  ConfigImp::instance().setResourceCdn(route.spare);
-  PercentProgress percent = percentProgress_;
-  bool fetched = curl_.downloadFile(path, utility::toAnsi(route.url), [percent](int value) {
-    if (percent) percent(value);
-  });
-  if (!fetched) return false;
-  if (download_rules::isSetupSize(sizeOf(path))) return true;
-  if (deleteSmallFile) utility::ufile::removeFile(path);
-  VEL_LOG(L"too small package");
-  return false;
+std::vector<std::unique_ptr<SetupRoute>> SetupDownload::routes(const std::wstring& mainUrl,
+                                                               const std::wstring& spareUrl) {
+  std::vector<std::unique_ptr<SetupRoute>> list;
+  list.push_back(std::make_unique<WinInetSetupRoute>(wininet_, this, mainUrl, false));
+  list.push_back(std::make_unique<WinInetSetupRoute>(wininet_, this, spareUrl, true));
+  list.push_back(std::make_unique<CurlSetupRoute>(curl_, percentProgress_, mainUrl, false));
+  list.push_back(std::make_unique<CurlSetupRoute>(curl_, percentProgress_, spareUrl, true));
+  return list;
 }
 
 bool SetupDownload::passesCheck(const std::wstring& path) {
@@ -152,19 +61,24 @@ bool SetupDownload::passesCheck(const std::wstring& path) {
 SetupDownloadResult SetupDownload::run(const std::wstring& path, const std::wstring& mainUrl,
                                        const std::wstring& spareUrl, bool resume) {
   SetupDownloadResult result;
-  std::vector<SetupRoute> routes = setupRoutes(mainUrl, spareUrl);
-  // A route whose file fails the check counts as failed: the file is gone, the next route runs.
+  lastProgressPost_ = 0;
+  VEL_LOG(L"start download player playerurl is %s", mainUrl.c_str());
+  if (!resume) utility::ufile::removeFile(path + L".tmp");
   heldSetup_.reset();
-  result.success = _downloadByIE(path, routes[0].url, routes[1].url, resume, result.wininetFirstCode,
-                                 result.wininetSecondCode);
-  if (!result.success) {
-    VEL_LOG(L"download by velcurl");
-    result.success = curlRoute(routes[2], path, true) && passesCheck(path);
-  }
-  if (!result.success) {
-    VEL_LOG(L"download by velcurl too");
-    result.success = curlRoute(routes[3], path, false) && passesCheck(path);
-  }
+  const int served = tryRoutesInOrder(L"setup", routes(mainUrl, spareUrl), &cancelled_, [&](SetupRoute& route) {
+    result.facts = route.facts();
+    if (routeStarted_) routeStarted_(result.facts);
+    RouteOutcome outcome = route.fetch(path, resume);
+    // A route whose file fails the check counts as failed: the file is gone, the next route runs.
+    if (outcome.accepted && !passesCheck(path)) outcome.accepted = false;
+    if (result.facts.wininet) {
+      result.wininetFirstCode = outcome.firstCode;
+      result.wininetSecondCode = outcome.secondCode;
+    }
+    if (!outcome.accepted) route.logFailure(outcome);
+    return outcome;
+  });
+  result.success = served >= 0;
   if (!result.success) {
     int64_t temporarySize = sizeOf(path + L".tmp");
     int64_t setupSize = temporarySize > 0 ? 0 : sizeOf(path);

@@ -3,7 +3,6 @@
 #include <string>
 #include <utility>
 
-#include "identity/config_imp.h"
 #include "utility/encoding.h"
 
 namespace events {
@@ -24,7 +23,7 @@ PropertiesFiller textMember(const char* name, std::string utf8) {
   };
 }
 
-const char* addressSource() { return ConfigImp::instance().resourceCdn() ? "res" : "aws"; }
+const char* addressSource(RouteFacts facts) { return facts.spare ? "res" : "aws"; }
 
 }  // namespace
 
@@ -50,24 +49,19 @@ PropertiesFiller makeDuration(int milliseconds) {
   };
 }
 
-PropertiesFiller makeDownloadSource() {
-  return [](rapidjson::Value& properties, Allocator& allocator) {
-    addText(properties, allocator, "ext_field", addressSource());
-  };
-}
+PropertiesFiller makeDownloadSource(RouteFacts facts) { return textMember("ext_field", addressSource(facts)); }
 
-PropertiesFiller makeDownloadDuration(int milliseconds) {
-  return [milliseconds](rapidjson::Value& properties, Allocator& allocator) {
+PropertiesFiller makeDownloadDuration(int milliseconds, RouteFacts facts) {
+  std::string tag = std::string(addressSource(facts)) + "_" + (facts.wininet ? "ie" : "curl");
+  return [milliseconds, tag](rapidjson::Value& properties, Allocator& allocator) {
     properties.AddMember("duration", milliseconds, allocator);
-    std::string tag = std::string(addressSource()) + "_" + (ConfigImp::instance().wininetDownloader() ? "ie" : "curl");
     addText(properties, allocator, "ext_field", tag);
   };
 }
 
-std::wstring cancelText(int percent, int secondsSinceInstall) {
-  const ConfigImp& config = ConfigImp::instance();
-  return std::to_wstring(percent) + L"_" + std::to_wstring(secondsSinceInstall) +
-         (config.resourceCdn() ? L"_res" : L"_aws") + (config.wininetDownloader() ? L"_IE" : L"_Curl");
+std::wstring cancelText(int percent, int secondsSinceInstall, RouteFacts facts) {
+  return std::to_wstring(percent) + L"_" + std::to_wstring(secondsSinceInstall) + (facts.spare ? L"_res" : L"_aws") +
+         (facts.wininet ? L"_IE" : L"_Curl");
 }
 
 void reportRunDownloader(VelReporter& reporter) { reporter.addEvent(L"run_downloader"); }
@@ -76,10 +70,12 @@ void reportStartDownloader(VelReporter& reporter) { reporter.addEvent(L"start_do
 
 void reportDownloadAddressFail(VelReporter& reporter) { reporter.addEvent(L"download_address_fail"); }
 
-void reportDownloadSuccess(VelReporter& reporter) { reporter.addEvent(L"download_success", makeDownloadSource()); }
+void reportDownloadSuccess(RouteFacts facts, VelReporter& reporter) {
+  reporter.addEvent(L"download_success", makeDownloadSource(facts));
+}
 
-void reportDownloadDuration(int downloadMilliseconds, VelReporter& reporter) {
-  reporter.addEvent(L"download_duration", makeDownloadDuration(downloadMilliseconds));
+void reportDownloadDuration(int downloadMilliseconds, RouteFacts facts, VelReporter& reporter) {
+  reporter.addEvent(L"download_duration", makeDownloadDuration(downloadMilliseconds, facts));
 }
 
 void reportDownloadFail(int firstError, int secondError, VelReporter& reporter) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "telemetry/google_analytics.h"
+#include "telemetry/route_facts.h"
 #include "telemetry/vel_reporter.h"
 
 namespace events {
@@ -17,21 +18,23 @@ PropertiesFiller makeErrorCodeReason(int code);
 PropertiesFiller makePackageErrorReason(DWORD code);
 PropertiesFiller makeCodePairReason(int first, int second);
 PropertiesFiller makeDuration(int milliseconds);
-// The address source ("res" or "aws") is read when the filler runs.
-PropertiesFiller makeDownloadSource();
-// Duration, then "res_"/"aws_" and "ie"/"curl", the flags read when the filler runs.
-PropertiesFiller makeDownloadDuration(int milliseconds);
+// The address source of the route that served: "res" or "aws".
+PropertiesFiller makeDownloadSource(RouteFacts facts);
+// Duration, then "res_"/"aws_" and "ie"/"curl" of the route that served.
+PropertiesFiller makeDownloadDuration(int milliseconds, RouteFacts facts);
 
-// The main window's cancel text: percent, seconds since Install, address source, stack.
-std::wstring cancelText(int percent, int secondsSinceInstall);
+// The main window's cancel text: percent, seconds since Install, and the address source and
+// stack of the latest route started.
+std::wstring cancelText(int percent, int secondsSinceInstall, RouteFacts facts);
 
 // Business events (the reporter's queue).
 void reportRunDownloader(VelReporter& reporter = VelReporter::instance());
 void reportStartDownloader(VelReporter& reporter = VelReporter::instance());
 void reportDownloadAddressFail(VelReporter& reporter = VelReporter::instance());
-void reportDownloadSuccess(VelReporter& reporter = VelReporter::instance());
+// facts: the route that served.
+void reportDownloadSuccess(RouteFacts facts, VelReporter& reporter = VelReporter::instance());
 // Right after "download_success": milliseconds since the download worker started.
-void reportDownloadDuration(int downloadMilliseconds, VelReporter& reporter = VelReporter::instance());
+void reportDownloadDuration(int downloadMilliseconds, RouteFacts facts, VelReporter& reporter = VelReporter::instance());
 // The two WinInet error codes: 9999 and 0 unless a WinInet attempt set them.
 void reportDownloadFail(int firstError, int secondError, VelReporter& reporter = VelReporter::instance());
 void reportInstallSuccess(VelReporter& reporter = VelReporter::instance());

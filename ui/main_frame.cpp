@@ -424,7 +424,7 @@ void CMainFrame::offerSlowDownloadChoice() {
     }
     // The download runs on while the box is open: what it says is read when the user answers.
     const int seconds = static_cast<int>((now() - installStartTick_) / 1000);
-    const std::wstring cancel = events::cancelText(downloadPercent_, seconds);
+    const std::wstring cancel = events::cancelText(downloadPercent_, seconds, model_.routeFacts());
     // Out of sight first: telemetry may take seconds and never holds what the user sees.
     showWindow(false, false);
     if (browser) openBrowserDownload();

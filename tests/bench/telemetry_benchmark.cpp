@@ -55,7 +55,7 @@ int main() {
   std::vector<double> reporterCosts;
   for (int i = 0; i < 2000; ++i) {
     double start = nowMicroseconds();
-    events::reportDownloadDuration(i, reporter);
+    events::reportDownloadDuration(i, RouteFacts(), reporter);
     reporterCosts.push_back(nowMicroseconds() - start);
   }
   double reporterWall = nowMicroseconds() - wallStart;

@@ -69,7 +69,7 @@ TEST(DownloaderModelIdentity, FromTheFileName) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
     DownloaderModel* model = freshModel(c.name);
-    ConfigImp& config = ConfigImp::instance();
+    const ConfigImp& config = ConfigImp::instance();
     EXPECT_EQ(c.variant, config.variant());
     EXPECT_EQ(c.region, config.region());
     EXPECT_EQ(c.uiCode ? std::wstring(c.uiCode) : system, model->uiLanguageCode());
@@ -173,7 +173,7 @@ TEST_F(InstallFolderTest, OtherwiseTheBestDriveWithTheVariantsPath) {
 }
 
 TEST(ConfigTables, DomesticRegionIsExactAndOthersShareTheRightColumn) {
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   config.resetForTest();
   config.setRegion(L"cn");
   config.setPlayer4();
@@ -194,7 +194,7 @@ TEST(ConfigTables, DomesticRegionIsExactAndOthersShareTheRightColumn) {
 }
 
 TEST(ConfigTables, RegionalChoices) {
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   config.resetForTest();
   std::set<std::wstring> pairs;
   std::wstring cnPair;
@@ -225,11 +225,25 @@ TEST(ConfigTables, RegionalChoices) {
   config.resetForTest();
 }
 
+// Start-up writes the settings, then they are only read: a later writer is a fault the
+// checked build stops at once.
+TEST(ConfigTables, AWriteAfterStartUpEndsTheProcess) {
+  ConfigImp::resetForTest();
+  ConfigImp::startup().setRegion(L"kr");
+  ConfigImp::freeze();
+  EXPECT_EQ(L"kr", ConfigImp::instance().region());
+  EXPECT_DEATH(ConfigImp::startup().setRegion(L"en"), "settings written after start-up");
+  EXPECT_EQ(L"kr", ConfigImp::instance().region());
+  ConfigImp::resetForTest();
+  ConfigImp::startup().setRegion(L"en");
+  EXPECT_EQ(L"en", ConfigImp::instance().region()) << "a test's reset is a new start-up";
+}
+
 // The test tree is built with every origin replaced by the loopback stand-in's (whose port
 // the tree may move: VEL_STANDIN_PORT with VEL_SERVICE_ORIGIN).
 TEST(ConfigTables, EveryAddressUsesTheConfiguredOrigin) {
   const std::wstring origin = L"http://127.0.0.1:" + std::to_wstring(testing_support::standinPort()) + L"/";
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   for (const wchar_t* region : {L"cn", L"tw", L"en"}) {
     config.resetForTest();
     config.setRegion(region);

@@ -238,9 +238,15 @@ bool allReadAsInvalid(const std::string& text) {
 
 TEST(ServiceDocuments, NonObjectAndTruncatedDocumentsAreInvalidEverywhere) {
   EXPECT_FALSE(allReadAsInvalid(kEverything));
-  for (const char* text : kNotObject) EXPECT_TRUE(allReadAsInvalid(text)) << text;
+  EXPECT_TRUE(isJsonObjectText(kEverything));
+  for (const char* text : kNotObject) {
+    EXPECT_TRUE(allReadAsInvalid(text)) << text;
+    EXPECT_FALSE(isJsonObjectText(text)) << text;
+  }
+  EXPECT_FALSE(isJsonObjectText(std::string("{}\0{}", 5))) << "the text goes on past a NUL";
   for (size_t length = 0; length < kEverything.size(); ++length) {
     EXPECT_TRUE(allReadAsInvalid(kEverything.substr(0, length))) << length;
+    EXPECT_FALSE(isJsonObjectText(kEverything.substr(0, length))) << length;
   }
 }
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "identity/config_imp.h"
 #include "model/download_rules.h"
 #include "model/setup_download.h"
 #include "tests/support/log_capture.h"
@@ -52,7 +51,6 @@ class SetupDownloadTest : public ::testing::Test {
   static void TearDownTestSuite() { VelCurlDownloader::globalCleanup(5000); }
   void SetUp() override {
     ASSERT_TRUE(resetStandin());
-    ConfigImp::instance().resetForTest();
     dir_ = makeTempDir(L"setupdl");
     path_ = dir_ + L"VelPlayer.exe";
   }
@@ -60,10 +58,13 @@ class SetupDownloadTest : public ::testing::Test {
 
   SetupDownloadResult run(const std::wstring& mainUrl, const std::wstring& spareUrl, bool resume) {
     SetupDownload download(nullptr, nullptr);
+    started_.clear();
+    download.setRouteStarted([this](RouteFacts facts) { started_.push_back(facts); });
     return download.run(path_, mainUrl, spareUrl, resume);
   }
 
   std::wstring dir_, path_;
+  std::vector<RouteFacts> started_;  // by the last run, in order
 };
 
 TEST_F(SetupDownloadTest, EachRouteServesWhenThoseBeforeItFail) {
@@ -71,18 +72,19 @@ TEST_F(SetupDownloadTest, EachRouteServesWhenThoseBeforeItFail) {
     const char* name;
     int mainFailures;   // failures armed on the main address, in request order
     int spareFailures;  // and on the spare address
-    const char* servingStack;
-    bool resourceCdn;
   };
   const Case cases[] = {
-      {"WinInet main", 0, 0, "wininet", false},
-      {"WinInet spare", 1, 0, "wininet", true},
-      {"curl main", 1, 1, "curl", false},
-      {"curl spare", 2, 1, "curl", true},
+      {"WinInet main", 0, 0},
+      {"WinInet spare", 1, 0},
+      {"curl main", 1, 1},
+      {"curl spare", 2, 1},
   };
+  // The list's order: what each route says of itself when it starts (spare, wininet).
+  const RouteFacts order[] = {{false, true}, {true, true}, {false, false}, {true, false}};
   // Two addresses of the same size, so either may serve.
   const std::string mainPath = genPath(kSetupBytes), sparePath = "/gen/" + std::to_string(kSetupBytes) + "/spare";
-  for (const Case& c : cases) {
+  for (size_t serving = 0; serving < 4; ++serving) {
+    const Case& c = cases[serving];
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(resetStandin());
     if (c.mainFailures) {
@@ -97,7 +99,13 @@ TEST_F(SetupDownloadTest, EachRouteServesWhenThoseBeforeItFail) {
     ASSERT_TRUE(result.success);
     EXPECT_EQ(generatedBytes(0, kSetupBytes), readFile(path_));
     EXPECT_FALSE(utility::ufile::exists(path_ + L".tmp"));
-    EXPECT_EQ(c.resourceCdn, ConfigImp::instance().resourceCdn());
+    ASSERT_EQ(serving + 1, started_.size()) << "every route before the serving one started, none after";
+    for (size_t i = 0; i < started_.size(); ++i) {
+      EXPECT_EQ(order[i].spare, started_[i].spare) << i;
+      EXPECT_EQ(order[i].wininet, started_[i].wininet) << i;
+    }
+    EXPECT_EQ(order[serving].spare, result.facts.spare);
+    EXPECT_EQ(order[serving].wininet, result.facts.wininet);
     size_t requests = requestsTo(mainPath).size() + requestsTo(sparePath).size();
     EXPECT_EQ(static_cast<size_t>(c.mainFailures + c.spareFailures + 1), requests);
   }
@@ -115,7 +123,8 @@ TEST_F(SetupDownloadTest, ASmallAnswerIsNoSetupTheMainOneIsDeletedAndTheSpareTri
   EXPECT_EQ(generatedBytes(0, kSetupBytes), readFile(path_));
   EXPECT_FALSE(log.find(L"too small package").empty());
   EXPECT_EQ(2u, requestsTo(genPath(small)).size());
-  EXPECT_TRUE(ConfigImp::instance().resourceCdn());
+  EXPECT_TRUE(result.facts.spare);
+  EXPECT_FALSE(result.facts.wininet);
 
   // Both curl answers small: the spare's file stays, and nothing is worth resuming, also
   // at exactly 10 MiB (a resume of that finished file could never make it count).
@@ -168,6 +177,13 @@ TEST_F(SetupDownloadTest, AFileFailingTheCheckIsDeletedAndTheNextRouteTried) {
     if (c.passingDelivery != 1) {
       EXPECT_FALSE(log.find(L"setup check failed: test verdict, error:-2146869232").empty());
     }
+    // Each rejected route's attempt line, in the list's order and no other.
+    const wchar_t* const names[] = {L"wininet main", L"wininet spare", L"curl main", L"curl spare"};
+    const int failed = c.passingDelivery == 0 ? 4 : c.passingDelivery - 1;
+    for (int i = 0; i < 4; ++i) {
+      const std::wstring line = L"setup route " + std::to_wstring(i + 1) + L" of 4 failed (" + names[i] + L")";
+      EXPECT_EQ(i < failed, !log.find(line).empty()) << testing::PrintToString(line);
+    }
   }
 }
 
@@ -177,6 +193,7 @@ TEST_F(SetupDownloadTest, FailureReportsThePartialSizeAndTheWinInetCodes) {
     int64_t reported;
   };
   const Case cases[] = {{50LL * 1024 * 1024, 52428800}, {5LL * 1024 * 1024, 0}, {10485761, 10485761}, {10485760, 0}, {10485759, 0}};
+  LogCapture log;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.partial);
     ASSERT_TRUE(resetStandin());
@@ -189,6 +206,7 @@ TEST_F(SetupDownloadTest, FailureReportsThePartialSizeAndTheWinInetCodes) {
     EXPECT_EQ(-1, result.wininetFirstCode);
     EXPECT_EQ(404, result.wininetSecondCode);
   }
+  EXPECT_FALSE(log.find(L"setup route 2 of 4 failed (wininet spare), error:-1 404").empty());
   // Nothing armed to say why: unreachable addresses give the WinInet kinds instead.
   SetupDownloadResult result = run(L"http://127.0.0.1:1/a", L"http://127.0.0.1:1/b", false);
   EXPECT_FALSE(result.success);

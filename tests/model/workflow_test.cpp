@@ -12,6 +12,7 @@
 #include "identity/config_imp.h"
 #include "model/address_chain.h"
 #include "model/downloader_model.h"
+#include "model/service_documents.h"
 #include "telemetry/vel_reporter.h"
 #include "tests/support/recording_observer.h"
 #include "tests/support/log_capture.h"
@@ -158,7 +159,7 @@ TEST_F(WorkflowTest, TheAddressDocumentsFourAttemptsEachServeWhenThoseBeforeFail
     utility::CHttpDownloader wininet;
     std::wstring url = standinUrl(L"/player_files/en/morvane");
     std::string text;
-    bool fetched = fetchPlayerAddressText(wininet, playerAddressRoutes(url, url), text, nullptr);
+    bool fetched = fetchPlayerAddressText(playerAddressRoutes(wininet, url, url, nullptr), text, nullptr);
     EXPECT_EQ(c.fetched, fetched);
     EXPECT_EQ(c.attempts, countOf(requestedPaths(), kAddressPath));
     EXPECT_EQ(c.isDocument, text == document);
@@ -297,9 +298,14 @@ TEST_F(WorkflowTest, AFailedDownloadReportsThePartialSizeAndTheCodes) {
   m->applyPlayerAddressText(withOrigin(kAddressDocument));
   int64_t failedSize = -1;
   observer_.onDownloadFailed = [&](bool partialKept) { failedSize = partialKept ? 1 : 0; };
+  EXPECT_FALSE(m->routeFacts().spare);
+  EXPECT_TRUE(m->routeFacts().wininet);
   m->install();
   ASSERT_TRUE(pumpUntil([&] { return failedSize >= 0; }, 60000));
   EXPECT_EQ(0, failedSize);
+  // The window's cancel text names the last route started: curl on the spare address.
+  EXPECT_TRUE(m->routeFacts().spare);
+  EXPECT_FALSE(m->routeFacts().wininet);
   ASSERT_TRUE(collectedHas("download_fail"));
   std::string events = allCollected();
   EXPECT_NE(std::string::npos, events.find("\"failure_reason\": \"9999_0\"", events.find("\"download_fail\"")));

@@ -1,4 +1,4 @@
-// The property fillers: members, order and the flags they read when they run.
+// The property fillers: members, order and the route facts they carry.
 #include <gtest/gtest.h>
 
 #include <rapidjson/document.h>
@@ -8,7 +8,6 @@
 #include <climits>
 #include <string>
 
-#include "identity/config_imp.h"
 #include "telemetry/event_catalogue.h"
 
 namespace {
@@ -22,13 +21,7 @@ std::string filled(const PropertiesFiller& filler) {
   return buffer.GetString();
 }
 
-class CatalogueTest : public ::testing::Test {
- protected:
-  void SetUp() override { ConfigImp::instance().resetForTest(); }
-  void TearDown() override { ConfigImp::instance().resetForTest(); }
-};
-
-TEST_F(CatalogueTest, FillersAddTheirMembersInOrder) {
+TEST(Catalogue, FillersAddTheirMembersInOrder) {
   struct Case {
     PropertiesFiller filler;
     const char* expected;
@@ -44,27 +37,21 @@ TEST_F(CatalogueTest, FillersAddTheirMembersInOrder) {
       {events::makeCodePairReason(12029, -1), R"({"failure_reason":"12029_-1"})"},
       {events::makeDuration(1234), R"({"duration":1234})"},
       {events::makeDuration(INT_MIN), R"({"duration":-2147483648})"},
-      {events::makeDownloadSource(), R"({"ext_field":"aws"})"},
-      {events::makeDownloadDuration(95000), R"({"duration":95000,"ext_field":"aws_ie"})"},
+      {events::makeDownloadSource(RouteFacts()), R"({"ext_field":"aws"})"},
+      {events::makeDownloadSource(RouteFacts{true, false}), R"({"ext_field":"res"})"},
+      {events::makeDownloadDuration(95000, RouteFacts()), R"({"duration":95000,"ext_field":"aws_ie"})"},
+      {events::makeDownloadDuration(7, RouteFacts{true, true}), R"({"duration":7,"ext_field":"res_ie"})"},
+      {events::makeDownloadDuration(7, RouteFacts{false, false}), R"({"duration":7,"ext_field":"aws_curl"})"},
+      {events::makeDownloadDuration(7, RouteFacts{true, false}), R"({"duration":7,"ext_field":"res_curl"})"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, filled(c.filler));
 }
 
-TEST_F(CatalogueTest, DownloadFieldsAreReadWhenTheFillerRuns) {
-  PropertiesFiller source = events::makeDownloadSource();
-  PropertiesFiller duration = events::makeDownloadDuration(7);
-  ConfigImp::instance().setResourceCdn(true);
-  EXPECT_EQ(R"({"ext_field":"res"})", filled(source));
-  EXPECT_EQ(R"({"duration":7,"ext_field":"res_ie"})", filled(duration));
-  ConfigImp::instance().setWininetDownloader(false);
-  EXPECT_EQ(R"({"duration":7,"ext_field":"res_curl"})", filled(duration));
-}
-
-TEST_F(CatalogueTest, CancelTextCarriesPercentSecondsSourceAndStack) {
-  EXPECT_EQ(L"37_95_aws_IE", events::cancelText(37, 95));
-  ConfigImp::instance().setResourceCdn(true);
-  ConfigImp::instance().setWininetDownloader(false);
-  EXPECT_EQ(L"0_-1_res_Curl", events::cancelText(0, -1));
+TEST(Catalogue, CancelTextCarriesPercentSecondsSourceAndStack) {
+  EXPECT_EQ(L"37_95_aws_IE", events::cancelText(37, 95, RouteFacts()));
+  EXPECT_EQ(L"0_-1_res_Curl", events::cancelText(0, -1, RouteFacts{true, false}));
+  EXPECT_EQ(L"100_3_res_IE", events::cancelText(100, 3, RouteFacts{true, true}));
+  EXPECT_EQ(L"5_60_aws_Curl", events::cancelText(5, 60, RouteFacts{false, false}));
 }
 
 }  // namespace

@@ -253,7 +253,7 @@ TEST(ReporterStop, APostThatNeverEndsIsAbortedWithinTheLimitAndNoThreadIsLeft) {
 
 TEST_F(ReporterTest, Player4VariantQueuesNothing) {
   LogCapture log;
-  ConfigImp::instance().setPlayer4();
+  ConfigImp::startup().setPlayer4();
   reporter_.addEvent(L"cancel_download");
   EXPECT_EQ(0u, reporter_.queuedCount());
   EXPECT_FALSE(log.find(L"player 4 32. not report!").empty());
@@ -266,8 +266,8 @@ TEST_F(ReporterTest, SuccessfulRunIsOneBatchInOrderSentAtOnceByItsLastEvent) {
   startReporter();
   events::reportRunDownloader(reporter_);
   events::reportStartDownloader(reporter_);
-  events::reportDownloadSuccess(reporter_);
-  events::reportDownloadDuration(61000, reporter_);
+  events::reportDownloadSuccess(RouteFacts(), reporter_);
+  events::reportDownloadDuration(61000, RouteFacts(), reporter_);
   events::reportInstallSuccess(reporter_);
   DWORD woken = GetTickCount();
   events::reportFullDuration(42000, reporter_);

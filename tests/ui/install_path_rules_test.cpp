@@ -79,7 +79,7 @@ TEST(InstallFolderFor, TakesTheFolderNamesOfTheRegionAndVariant) {
       {L"en", true, L"D:\\", L"D:\\VelPlayer\\VelPlayer4.0\\"},
       {L"cn", true, L"E:\\Morvane", L"E:\\Morvane\\VelPlayer4.0\\"},
   };
-  ConfigImp& config = ConfigImp::instance();
+  ConfigImp& config = ConfigImp::startup();
   for (const Row& row : rows) {
     config.resetForTest();
     config.setRegion(row.region);
