@@ -5,7 +5,12 @@
 // all over: taken before the window painted) or the same as the one before (the page has not
 // changed) is not saved, and fails the step: each picture shows the page its step names.
 //   vel_e2e_flow_driver.exe INSTALLER STEPS SHOTS_FOLDER SETUP_RECORD
-// Exit code 0 when every step held and the verdict is "installed", 1 otherwise.
+// Exit code 0 when every step held and the verdict is "installed", 1 otherwise. While it
+// runs, the throwaway authority of the signed stand-in setups (codesign\authority.der beside
+// it) is trusted, so that the installer's check of the downloaded setup can pass.
+//   vel_e2e_flow_driver.exe --trust
+// only adds that authority to the session's root store and leaves it there (the session's
+// prefix is thrown away with the session), for a run of the installer by hand.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -42,6 +47,13 @@ bool samePicture(const Screenshot& a, const Screenshot& b) {
 int wmain() {
   int count = 0;
   wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (args && count == 2 && std::wstring(args[1]) == L"--trust") {
+    LocalFree(args);
+    // Never released: the authority stays trusted after this program ends.
+    auto* authority = new TrustedCodeSigningAuthority();
+    return authority->trusted() ? 0 : 1;
+  }
+  TrustedCodeSigningAuthority authority;
   if (!args || count < 5) {
     std::fprintf(stderr, "usage: vel_e2e_flow_driver INSTALLER STEPS SHOTS_FOLDER SETUP_RECORD\n");
     return 2;

@@ -50,10 +50,12 @@ def main():
                 serve(args.port, path, content.replace("URL", origin).replace("OPENID", args.openid).encode("utf-8"))
     with open(args.setup, "rb") as f:
         setup = f.read()
-    if len(setup) >= args.size:
+    if len(setup) > args.size:
         print("serve_campaign: the setup is already larger than the padded size", file=sys.stderr)
         return 1
     # Windows does not read what follows the program's sections: the padded copy still runs.
+    # A setup of the size already (a signed one, whose signature covers every byte) is served
+    # as it is.
     padded = setup + b"\0" * (args.size - len(setup))
     for folder in ("/download/package/", "/download/spare/"):
         serve(args.port, folder + args.package, padded)
